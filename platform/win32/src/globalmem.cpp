@@ -1,0 +1,173 @@
+// Global memory: GlobalAlloc and friends over the C heap.
+//
+// A handle is the address of a block record that the table below knows; every call
+// looks the handle up first, so a freed or foreign handle fails (NULL, FALSE, 0) as
+// on Win32 instead of touching memory. GMEM_FIXED blocks use the data address as
+// their handle, as Win32 does. Blocks above the ceiling, and the allocation a test
+// has armed to fail, return NULL with ERROR_NOT_ENOUGH_MEMORY.
+#include <windows.h>
+
+#include <platform/testing.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+constexpr std::size_t kDefaultLimit = std::size_t{1} << 30;
+
+struct Block {
+  std::size_t size = 0;
+  unsigned locks = 0;
+  UINT flags = 0;
+  std::unique_ptr<unsigned char[]> data;
+};
+
+struct GlobalHeap {
+  std::mutex lock;
+  std::unordered_map<HGLOBAL, std::unique_ptr<Block>> blocks;
+  std::size_t limit = 0;  // 0: not read from the environment yet
+  unsigned long failCountdown = 0;
+};
+
+GlobalHeap& Heap() {
+  static GlobalHeap* heap = new GlobalHeap;  // outlives static destructors of other modules
+  return *heap;
+}
+
+std::size_t LimitFromEnvironment() {
+  const char* text = std::getenv("PLATFORM_GLOBAL_LIMIT");
+  if (text == nullptr || *text == '\0') return kDefaultLimit;
+  char* end = nullptr;
+  unsigned long long value = std::strtoull(text, &end, 10);
+  if (end == text || *end != '\0' || value == 0) return kDefaultLimit;
+  return static_cast<std::size_t>(value);
+}
+
+std::size_t CurrentLimit(GlobalHeap& heap) {
+  if (heap.limit == 0) heap.limit = LimitFromEnvironment();
+  return heap.limit;
+}
+
+Block* Find(GlobalHeap& heap, HGLOBAL mem) {
+  auto it = heap.blocks.find(mem);
+  return it == heap.blocks.end() ? nullptr : it->second.get();
+}
+
+}  // namespace
+
+extern "C" {
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  if (heap.failCountdown != 0 && --heap.failCountdown == 0) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (bytes > CurrentLimit(heap)) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  auto block = std::make_unique<Block>();
+  // One spare byte keeps a zero-size block's address valid and distinct.
+  block->data.reset(new (std::nothrow) unsigned char[bytes + 1]);
+  if (!block->data) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  if (flags & GMEM_ZEROINIT) std::memset(block->data.get(), 0, bytes + 1);
+  block->size = bytes;
+  block->flags = flags;
+  HGLOBAL handle = (flags & GMEM_MOVEABLE) ? static_cast<HGLOBAL>(block.get())
+                                           : static_cast<HGLOBAL>(block->data.get());
+  heap.blocks.emplace(handle, std::move(block));
+  return handle;
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL mem) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  Block* block = Find(heap, mem);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (block->flags & GMEM_MOVEABLE) ++block->locks;
+  return block->data.get();
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  Block* block = Find(heap, mem);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  // Win32: TRUE while the block stays locked, FALSE (with no error) once it is not.
+  if (block->locks == 0) {
+    SetLastError(ERROR_SUCCESS);
+    return FALSE;
+  }
+  --block->locks;
+  if (block->locks == 0) SetLastError(ERROR_SUCCESS);
+  return block->locks != 0;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  auto it = heap.blocks.find(mem);
+  if (it == heap.blocks.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return mem;
+  }
+  heap.blocks.erase(it);
+  return nullptr;
+}
+
+size_t WINAPI GlobalSize(HGLOBAL mem) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  Block* block = Find(heap, mem);
+  if (block == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return block->size;
+}
+
+}  // extern "C"
+
+namespace platform::testing {
+
+void FailNthGlobalAlloc(unsigned long n) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  heap.failCountdown = n;
+}
+
+void SetGlobalAllocLimit(std::size_t bytes) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  heap.limit = bytes == 0 ? LimitFromEnvironment() : bytes;
+}
+
+std::size_t GlobalAllocLimit() {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  return CurrentLimit(heap);
+}
+
+std::size_t LiveGlobalBlocks() {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  return heap.blocks.size();
+}
+
+}  // namespace platform::testing

@@ -1,0 +1,85 @@
+#include <platform/testing.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class GlobalMemTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    platform::testing::FailNthGlobalAlloc(0);
+    platform::testing::SetGlobalAllocLimit(0);
+  }
+};
+
+TEST_F(GlobalMemTest, MoveableBlockKnowsItsSizeAndLockCount) {
+  std::size_t before = platform::testing::LiveGlobalBlocks();
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 100);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GlobalSize(h), 100u);
+  auto* p = static_cast<unsigned char*>(GlobalLock(h));
+  ASSERT_NE(p, nullptr);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(p[i], 0) << i;
+  EXPECT_EQ(GlobalLock(h), p);
+  EXPECT_TRUE(GlobalUnlock(h));   // still locked once
+  EXPECT_FALSE(GlobalUnlock(h));  // now unlocked
+  EXPECT_EQ(platform::testing::LiveGlobalBlocks(), before + 1);
+  EXPECT_EQ(GlobalFree(h), nullptr);
+  EXPECT_EQ(platform::testing::LiveGlobalBlocks(), before);
+}
+
+TEST_F(GlobalMemTest, StaleAndForeignHandlesFail) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 8);
+  ASSERT_NE(h, nullptr);
+  ASSERT_EQ(GlobalFree(h), nullptr);
+  EXPECT_EQ(GlobalLock(h), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(GlobalSize(h), 0u);
+  EXPECT_EQ(GlobalFree(h), h);
+  int local = 0;
+  EXPECT_EQ(GlobalLock(&local), nullptr);
+}
+
+TEST_F(GlobalMemTest, FixedBlockHandleIsItsAddress) {
+  HGLOBAL h = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 16);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GlobalLock(h), h);
+  EXPECT_EQ(GlobalSize(h), 16u);
+  EXPECT_EQ(GlobalFree(h), nullptr);
+}
+
+TEST_F(GlobalMemTest, NthAllocationFailsOnce) {
+  platform::testing::FailNthGlobalAlloc(2);
+  HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 4);
+  HGLOBAL second = GlobalAlloc(GMEM_MOVEABLE, 4);
+  HGLOBAL third = GlobalAlloc(GMEM_MOVEABLE, 4);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(second, nullptr);
+  EXPECT_NE(third, nullptr);
+  GlobalFree(first);
+  GlobalFree(third);
+}
+
+TEST_F(GlobalMemTest, CeilingRefusesLargerBlocks) {
+  EXPECT_EQ(platform::testing::GlobalAllocLimit(), std::size_t{1} << 30);
+  platform::testing::SetGlobalAllocLimit(1000);
+  EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE, 1001), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 1000);
+  EXPECT_NE(h, nullptr);
+  GlobalFree(h);
+}
+
+TEST_F(GlobalMemTest, ZeroSizeBlockIsValid) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GlobalSize(h), 0u);
+  EXPECT_NE(GlobalLock(h), nullptr);
+  GlobalUnlock(h);
+  GlobalFree(h);
+}
+
+}  // namespace
