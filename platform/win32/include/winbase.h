@@ -4,6 +4,9 @@
 
 #include "windef.h"
 
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+
 extern "C" {
 
 // Global memory. Handles know their size; a stale or foreign handle fails the way
@@ -20,6 +23,8 @@ LPVOID WINAPI GlobalLock(HGLOBAL mem);
 BOOL WINAPI GlobalUnlock(HGLOBAL mem);
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem);
 size_t WINAPI GlobalSize(HGLOBAL mem);
+// The handle of a block from the address GlobalLock returned for it; NULL otherwise.
+HGLOBAL WINAPI GlobalHandle(LPCVOID mem);
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
@@ -27,16 +32,37 @@ void WINAPI SetLastError(DWORD error);
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
+#define ERROR_TOO_MANY_OPEN_FILES 4
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_INVALID_HANDLE 6
 #define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_CURRENT_DIRECTORY 16
+#define ERROR_NOT_SAME_DEVICE 17
+#define ERROR_WRITE_PROTECT 19
+#define ERROR_CRC 23
+#define ERROR_SEEK 25
+#define ERROR_WRITE_FAULT 29
+#define ERROR_READ_FAULT 30
+#define ERROR_GEN_FAILURE 31
 #define ERROR_SHARING_VIOLATION 32
+#define ERROR_LOCK_VIOLATION 33
+#define ERROR_HANDLE_EOF 38
+#define ERROR_HANDLE_DISK_FULL 39
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
+#define ERROR_DISK_FULL 112
 #define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_INVALID_NAME 123
 #define ERROR_MOD_NOT_FOUND 126
 #define ERROR_PROC_NOT_FOUND 127
+#define ERROR_NEGATIVE_SEEK 131
+#define ERROR_SEEK_ON_DEVICE 132
+#define ERROR_DIR_NOT_EMPTY 145
+#define ERROR_BAD_PATHNAME 161
+#define ERROR_BUSY 170
 #define ERROR_ALREADY_EXISTS 183
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_IO_DEVICE 1117
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
