@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace platform::testing {
 
@@ -16,5 +18,20 @@ std::size_t GlobalAllocLimit();
 
 // Number of global memory blocks allocated and not yet freed.
 std::size_t LiveGlobalBlocks();
+
+// When not empty, SearchPathA (and LoadLibraryA) search these directories in place
+// of the program's and the calling module's, so a test can make a library missing
+// or put one first. Empty restores the real directories.
+void SetApplicationDirectories(std::vector<std::string> dirs);
+
+// Number of GDI objects (device contexts, palettes) created and not yet deleted;
+// stock objects are not counted.
+std::size_t LiveGdiObjects();
+
+// Makes the nth StartPage or EndPage from now (1 = the next one), on any printer
+// context, fail with SP_ERROR; 0 disarms. A failing StartPage opens no page; a
+// failing EndPage discards the page it ends.
+void FailNthStartPage(unsigned long n);
+void FailNthEndPage(unsigned long n);
 
 }  // namespace platform::testing
