@@ -72,6 +72,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL WINAPI FreeLibrary(HMODULE module);
 BOOL WINAPI CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
+// Never replaces an existing file (ERROR_ALREADY_EXISTS).
+BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
 
 int wsprintfA(LPSTR buffer, LPCSTR format, ...);
 

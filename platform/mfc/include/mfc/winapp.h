@@ -30,7 +30,7 @@ class CWinApp : public CObject {
   CWnd* m_pMainWnd;
 
  private:
-  CString m_strDefaultName;
+  CString m_strAppName;
 };
 
 // The application object of the calling module; when that module has none, the
