@@ -1,0 +1,141 @@
+// JpegToDib: a small driver over libjpeg that turns a JPEG file into DIB pixel
+// rows through the DibDestination output module.
+//
+// It decodes with the library's default parameters (no scaling, no quantizing,
+// no chosen output colour space). Its one addition to the library's standard
+// error manager is the exit: a fatal error prints the library's message and
+// longjmps back here, where the decompressor and the file are released and NULL
+// is returned; the process goes on. Warnings (corrupt data the library can get
+// past, a premature end of file) keep the library's default handling and the
+// image is returned.
+//
+// Hostile files are bounded before they cost anything: the DIB must fit the
+// global-memory ceiling, the library's own arrays may take at most twice that,
+// and a file may have at most kMaxScans scans (each scan of a progressive file
+// walks the whole image, so a small file of many empty scans could otherwise
+// keep the decoder busy for minutes).
+//
+// setjmp lives in JpegToDib alone, and nothing with a destructor is alive
+// across it.
+#include "jpeg/JpegToDib.h"
+
+#include "jpeg/DibDestination.h"
+
+#include <platform/testing.h>
+
+#include <climits>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+
+#include <jerror.h>
+
+namespace {
+
+constexpr int kMaxScans = 500;
+
+// Messages of our own, formatted by the library's error manager.
+enum {
+  JERR_DIB_TOO_LARGE = 1000,
+  JERR_DIB_TOO_MANY_SCANS,
+};
+const char* const g_apszDibMessages[] = {
+    "Image of %d x %d pixels is too large to hold in memory",
+    "JPEG file has more than %d scans",
+};
+
+struct DibErrorManager {
+  jpeg_error_mgr pub;
+  jmp_buf setjmpBuffer;
+};
+
+void DibErrorExit(j_common_ptr cinfo) {
+  char szMessage[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, szMessage);
+  std::fprintf(stderr, "%s\n", szMessage);
+  std::longjmp(reinterpret_cast<DibErrorManager*>(cinfo->err)->setjmpBuffer, 1);
+}
+
+void LimitScans(j_common_ptr cinfo) {
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+    ERREXIT1(cinfo, JERR_DIB_TOO_MANY_SCANS, kMaxScans);
+}
+
+// The whole-image array (at most one ceiling, see RefuseOversizedDib) plus as much
+// again for the coefficient arrays of a multi-scan file. Above it the library
+// would want backing store, which it does not have: it refuses the file.
+long LibraryMemoryBound() {
+  uint64_t bound = 2 * static_cast<uint64_t>(platform::testing::GlobalAllocLimit());
+  return bound > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(bound);
+}
+
+// The finished block could never be allocated: refuse before decoding for nothing.
+void RefuseOversizedDib(j_decompress_ptr cinfo, const DibDestination* dest) {
+  uint64_t bytes = static_cast<uint64_t>(dest->uRowWidth) * cinfo->output_height;
+  if (bytes > platform::testing::GlobalAllocLimit())
+    ERREXIT2(cinfo, JERR_DIB_TOO_LARGE, static_cast<int>(cinfo->output_width),
+             static_cast<int>(cinfo->output_height));
+}
+
+void DecodeRows(j_decompress_ptr cinfo, DibDestination* dest) {
+  (*dest->pfnStart)(cinfo, dest);
+  while (cinfo->output_scanline < cinfo->output_height) {
+    JDIMENSION rows =
+        jpeg_read_scanlines(cinfo, dest->pBuffer, static_cast<JDIMENSION>(dest->nBufferHeight));
+    (*dest->pfnPutRows)(cinfo, dest, rows);
+  }
+  (*dest->pfnFinish)(cinfo, dest);
+}
+
+}  // namespace
+
+HGLOBAL JpegToDib(const char* path, int* height, int* width) {
+  jpeg_decompress_struct cinfo;
+  DibErrorManager err;
+  jpeg_progress_mgr progress;
+  // Changed after setjmp and read after a longjmp: volatile.
+  FILE* volatile pFile = nullptr;
+  DibDestination* volatile pDest = nullptr;
+  *height = 0;
+  *width = 0;
+
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = DibErrorExit;
+  err.pub.addon_message_table = g_apszDibMessages;
+  err.pub.first_addon_message = JERR_DIB_TOO_LARGE;
+  err.pub.last_addon_message = JERR_DIB_TOO_MANY_SCANS;
+  if (setjmp(err.setjmpBuffer)) {
+    // The image pool, and with it the destination record, is still alive here.
+    if (pDest != nullptr && pDest->hDib != nullptr) GlobalFree(pDest->hDib);
+    jpeg_destroy_decompress(&cinfo);
+    if (pFile != nullptr) std::fclose(pFile);
+    *height = 0;
+    *width = 0;
+    return nullptr;
+  }
+  jpeg_create_decompress(&cinfo);
+  cinfo.mem->max_memory_to_use = LibraryMemoryBound();
+  progress.progress_monitor = LimitScans;
+  cinfo.progress = &progress;
+
+  pFile = std::fopen(path, "rb");
+  if (pFile == nullptr) {
+    MessageBoxA(nullptr, "Open file failed", "ERROR", MB_ICONEXCLAMATION | MB_OK);
+    jpeg_destroy_decompress(&cinfo);
+    return nullptr;
+  }
+  jpeg_stdio_src(&cinfo, pFile);
+  jpeg_read_header(&cinfo, TRUE);
+  pDest = InitDibDestination(&cinfo);
+  RefuseOversizedDib(&cinfo, pDest);
+  jpeg_start_decompress(&cinfo);
+  DecodeRows(&cinfo, pDest);
+
+  *height = static_cast<int>(cinfo.output_height);
+  *width = static_cast<int>(cinfo.output_width);
+  HGLOBAL hDib = pDest->hDib;
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(pFile);
+  return hDib;
+}
