@@ -1,0 +1,55 @@
+// jpegtodib-bmp IN OUT.bmp: decodes IN with JpegToDib and writes the block as a
+// BMP file, as djpeg -bmp does: 24-bit for colour, 8-bit with a grey colour
+// table for grey. The whole-process half of the JpegToDib benchmark.
+#include "jpeg/JpegToDib.h"
+
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: jpegtodib-bmp IN.jpg OUT.bmp\n");
+    return 2;
+  }
+  int height = 0;
+  int width = 0;
+  HGLOBAL hDib = JpegToDib(argv[1], &height, &width);
+  if (hDib == nullptr) return 1;
+
+  size_t bytes = GlobalSize(hDib);
+  size_t rgbRowWidth = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  WORD bitCount = bytes == rgbRowWidth * static_cast<size_t>(height) ? 24 : 8;
+  DWORD colours = bitCount == 8 ? 256 : 0;
+
+  std::vector<BYTE> header(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) +
+                           colours * sizeof(RGBQUAD));
+  auto* file = reinterpret_cast<BITMAPFILEHEADER*>(header.data());
+  file->bfType = 0x4D42;  // "BM"
+  file->bfSize = static_cast<DWORD>(header.size() + bytes);
+  file->bfOffBits = static_cast<DWORD>(header.size());
+  auto* info = reinterpret_cast<BITMAPINFOHEADER*>(header.data() + sizeof(BITMAPFILEHEADER));
+  info->biSize = sizeof(BITMAPINFOHEADER);
+  info->biWidth = width;
+  info->biHeight = height;
+  info->biPlanes = 1;
+  info->biBitCount = bitCount;
+  info->biCompression = BI_RGB;
+  info->biSizeImage = static_cast<DWORD>(bytes);
+  info->biClrUsed = colours;
+  auto* table = reinterpret_cast<RGBQUAD*>(info + 1);
+  for (DWORD i = 0; i < colours; ++i)
+    table[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+
+  std::FILE* out = std::fopen(argv[2], "wb");
+  const void* pixels = GlobalLock(hDib);
+  bool written = out != nullptr && std::fwrite(header.data(), 1, header.size(), out) == header.size() &&
+                 std::fwrite(pixels, 1, bytes, out) == bytes;
+  GlobalUnlock(hDib);
+  GlobalFree(hDib);
+  if (out != nullptr && std::fclose(out) != 0) written = false;
+  if (!written) {
+    std::fprintf(stderr, "jpegtodib-bmp: cannot write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}
