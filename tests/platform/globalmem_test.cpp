@@ -51,6 +51,28 @@ TEST_F(GlobalMemTest, FixedBlockHandleIsItsAddress) {
   EXPECT_EQ(GlobalFree(h), nullptr);
 }
 
+TEST_F(GlobalMemTest, HandleIsFoundFromTheLockedAddress) {
+  HGLOBAL moveable = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 32);
+  HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 32);
+  ASSERT_NE(moveable, nullptr);
+  ASSERT_NE(fixed, nullptr);
+  auto* p = static_cast<unsigned char*>(GlobalLock(moveable));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(GlobalHandle(p), moveable);
+  EXPECT_EQ(GlobalHandle(fixed), fixed);
+  // Only the first byte of a block names it.
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(GlobalHandle(p + 1), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  int local = 0;
+  EXPECT_EQ(GlobalHandle(&local), nullptr);
+  EXPECT_EQ(GlobalHandle(nullptr), nullptr);
+  GlobalUnlock(moveable);
+  ASSERT_EQ(GlobalFree(moveable), nullptr);
+  EXPECT_EQ(GlobalHandle(p), nullptr);
+  GlobalFree(fixed);
+}
+
 TEST_F(GlobalMemTest, NthAllocationFailsOnce) {
   platform::testing::FailNthGlobalAlloc(2);
   HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 4);

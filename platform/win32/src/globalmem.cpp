@@ -142,6 +142,18 @@ size_t WINAPI GlobalSize(HGLOBAL mem) {
   return block->size;
 }
 
+// Linear in the number of live blocks, which stays small; only the start of a block
+// is recognised, as on Win32.
+HGLOBAL WINAPI GlobalHandle(LPCVOID mem) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  for (const auto& [handle, block] : heap.blocks) {
+    if (block->data.get() == mem) return handle;
+  }
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
 }  // extern "C"
 
 namespace platform::testing {
