@@ -1,0 +1,137 @@
+// Messages: sending, posting, the message loop and the default window procedure.
+//
+// SendMessageA calls the window's current procedure directly, so a subclassed
+// window's messages reach the procedure installed last. WM_PAINT is never queued:
+// the loop makes one for the first window, in tree order, that needs painting.
+#include "messagequeue.h"
+#include "windowmanager.h"
+
+#include <string>
+
+using platform::user::MessageQueue;
+using platform::user::Window;
+using platform::user::WindowManager;
+
+namespace {
+
+bool InRange(UINT message, UINT minFilter, UINT maxFilter) {
+  if (minFilter == 0 && maxFilter == 0) return true;
+  return message >= minFilter && message <= maxFilter;
+}
+
+bool ForWindow(HWND target, HWND filter) {
+  return filter == nullptr || target == filter ||
+         WindowManager::Get().IsDescendant(target, filter);
+}
+
+bool NeedsPaint(const Window& window) {
+  return !platform::user::IsEmpty(window.update) || window.frameDirty;
+}
+
+// The first window under filter (all when NULL) that needs painting.
+HWND FindPaint(HWND filter) {
+  WindowManager& wm = WindowManager::Get();
+  for (HWND top : wm.TopLevels()) {
+    for (HWND hwnd : wm.Subtree(top)) {
+      if (ForWindow(hwnd, filter) && NeedsPaint(*wm.Find(hwnd))) return hwnd;
+    }
+  }
+  return nullptr;
+}
+
+LRESULT EraseBackground(HWND hwnd, HDC hdc) {
+  Window* window = WindowManager::Get().Find(hwnd);
+  if (window == nullptr || hdc == nullptr) return 0;
+  HBRUSH brush = window->windowClass->background;
+  if (brush == nullptr) brush = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_WINDOW + 1));
+  RECT client = window->ClientRect();
+  return FillRect(hdc, &client, brush) != 0 ? 1 : 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (BeginPaint(hwnd, &ps) != nullptr) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND: return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_SETTEXT: {
+      Window* window = WindowManager::Get().Find(hwnd);
+      if (window == nullptr) return FALSE;
+      const char* text = reinterpret_cast<const char*>(lParam);
+      window->text = text != nullptr ? text : "";
+      return TRUE;
+    }
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    default: return 0;
+  }
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
+  if (proc == nullptr) return 0;
+  return proc(hwnd, message, wParam, lParam);
+}
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr) return 0;
+  WNDPROC proc = window->proc;
+  return proc(hwnd, message, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!MessageQueue::Get().Post(hwnd, message, wParam, lParam)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void WINAPI PostQuitMessage(int exitCode) { MessageQueue::Get().PostQuit(exitCode); }
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter, UINT removeFlags) {
+  if (msg == nullptr) return FALSE;
+  if (hwnd != nullptr && WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
+  auto matches = [&](const MSG& m) {
+    if (!InRange(m.message, minFilter, maxFilter)) return false;
+    return hwnd == nullptr || (m.hwnd != nullptr && ForWindow(m.hwnd, hwnd));
+  };
+  if (MessageQueue::Get().Take(msg, matches, (removeFlags & PM_REMOVE) != 0)) return TRUE;
+  if (!InRange(WM_PAINT, minFilter, maxFilter)) return FALSE;
+  HWND paint = FindPaint(hwnd);
+  if (paint == nullptr) return FALSE;
+  *msg = MSG{paint, WM_PAINT, 0, 0, platform::user::MessageTime(), POINT{}};
+  return TRUE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter) {
+  if (msg == nullptr) return -1;
+  MessageQueue& queue = MessageQueue::Get();
+  for (;;) {
+    if (hwnd != nullptr && WindowManager::Get().FindOrFail(hwnd) == nullptr) return -1;
+    std::uint64_t seen = queue.Generation();
+    if (PeekMessageA(msg, hwnd, minFilter, maxFilter, PM_REMOVE)) return msg->message != WM_QUIT;
+    queue.Wait(seen);
+  }
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+  if (msg == nullptr) return 0;
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(msg->hwnd);
+  if (window == nullptr) return 0;
+  // The frame comes first, as it would with WM_NCPAINT, so a window whose only
+  // damage was to its frame stops needing paint.
+  if (msg->message == WM_PAINT && window->frameDirty) wm.DrawFrame(*window);
+  WNDPROC proc = window->proc;
+  return proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+}  // extern "C"

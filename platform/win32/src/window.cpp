@@ -1,0 +1,389 @@
+// Window classes and windows: creation and destruction, the tree, window longs,
+// position and size, coordinates.
+//
+// Left out on purpose: visibility (every window is shown; WS_VISIBLE is only kept
+// as a bit), z-order changes (windows stay in creation order), WM_MOVE and the
+// WM_NC* layout messages (the frame is computed by the system, as only the 1-pixel
+// border and the standard scroll bars exist).
+#include "messagequeue.h"
+#include "windowmanager.h"
+
+#include <platform/screen.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+using platform::user::MessageQueue;
+using platform::user::Window;
+using platform::user::WindowManager;
+
+namespace {
+
+int ClampSize(int v) { return std::clamp(v, 0, platform::user::kMaxCoordinate); }
+int ClampPosition(int v) {
+  return std::clamp(v, -platform::user::kMaxCoordinate, platform::user::kMaxCoordinate);
+}
+
+// WM_DESTROY to the window, then to its children, parents first.
+void SendDestroy(HWND hwnd) {
+  SendMessageA(hwnd, WM_DESTROY, 0, 0);
+  Window* window = WindowManager::Get().Find(hwnd);
+  if (window == nullptr) return;
+  std::vector<HWND> children = window->children;
+  for (HWND child : children) SendDestroy(child);
+}
+
+// WM_NCDESTROY to the children, then to the window, which then leaves the table.
+void FreeWindow(HWND hwnd) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.Find(hwnd);
+  if (window == nullptr) return;
+  std::vector<HWND> children = window->children;
+  for (HWND child : children) FreeWindow(child);
+  SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
+  MessageQueue::Get().RemoveWindow(hwnd);
+  wm.Erase(hwnd);
+}
+
+void MarkDestroying(HWND hwnd) {
+  WindowManager& wm = WindowManager::Get();
+  for (HWND h : wm.Subtree(hwnd)) wm.Find(h)->destroying = true;
+}
+
+// A window that never finished its creation gets WM_NCDESTROY only.
+HWND AbandonCreation(HWND hwnd) {
+  if (WindowManager::Get().Find(hwnd) != nullptr) {
+    MarkDestroying(hwnd);
+    FreeWindow(hwnd);
+  }
+  return nullptr;
+}
+
+LONG_PTR* LongField(Window& window, int index) {
+  switch (index) {
+    case GWL_USERDATA: return &window.userData;
+    case GWL_ID: return &window.id;
+    default: return nullptr;
+  }
+}
+
+bool ExtraBytesFit(const Window& window, int index) {
+  return index >= 0 &&
+         static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= window.extra.size();
+}
+
+}  // namespace
+
+extern "C" {
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
+  if (wndClass == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return WindowManager::Get().RegisterClass(*wndClass);
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
+  return WindowManager::Get().UnregisterClass(className);
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                            int x, int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param) {
+  WindowManager& wm = WindowManager::Get();
+  platform::user::WindowClass* cls = wm.FindClass(className);
+  if (cls == nullptr) {
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    return nullptr;
+  }
+  Window* parentWindow = nullptr;
+  if (parent != nullptr) {
+    parentWindow = wm.FindOrFail(parent);
+    if (parentWindow == nullptr || parentWindow->destroying) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+  }
+  if ((style & WS_CHILD) != 0 && parentWindow == nullptr) {
+    SetLastError(ERROR_TLW_WITH_WSCHILD);
+    return nullptr;
+  }
+
+  auto window = std::make_unique<Window>();
+  window->windowClass = cls;
+  window->text = windowName != nullptr ? windowName : "";
+  window->style = style;
+  window->exStyle = exStyle;
+  window->proc = cls->proc;
+  window->instance = instance;
+  window->extra.assign(static_cast<std::size_t>(cls->windowExtra), 0);
+  if (window->IsChild()) {
+    window->parent = parent;
+    window->id = reinterpret_cast<LONG_PTR>(menu);
+  } else if (parentWindow != nullptr) {
+    window->owner = wm.TopLevelOf(*parentWindow).handle;  // owners are top-level windows
+  }
+  x = ClampPosition(x);
+  y = ClampPosition(y);
+  width = ClampSize(width);
+  height = ClampSize(height);
+  window->rect = {x, y, x + width, y + height};
+  if (!window->IsChild()) {
+    if (!WindowManager::SurfaceFits(width, height)) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+    try {
+      window->surface = std::make_unique<platform::Surface>(width, height);
+    } catch (const std::exception&) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+  }
+  wm.ReadFrameStyle(*window);
+  wm.LayoutClient(*window);
+
+  HWND hwnd = wm.Insert(std::move(window));
+  MessageQueue::Get().AddWindow(hwnd);
+  Window* created = wm.Find(hwnd);
+  wm.DrawFrame(*created);
+  wm.Invalidate(*created, nullptr, true);
+
+  CREATESTRUCTA cs{param,  instance, menu,   parent,     height,    width,
+                   y,      x,        static_cast<LONG>(style), windowName, className, exStyle};
+  if (SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0) {
+    return AbandonCreation(hwnd);
+  }
+  if (wm.Find(hwnd) == nullptr) return nullptr;
+  if (SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    return AbandonCreation(hwnd);
+  }
+  created = wm.Find(hwnd);
+  if (created == nullptr) return nullptr;
+  RECT client = created->ClientRect();
+  SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  return wm.Find(hwnd) != nullptr ? hwnd : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND hwnd) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(hwnd);
+  if (window == nullptr || window->destroying) return FALSE;
+  const HWND parent = window->IsChild() ? window->parent : nullptr;
+  const RECT area = window->rect;
+  MarkDestroying(hwnd);
+  SendDestroy(hwnd);
+  FreeWindow(hwnd);
+  // The parent's pixels under the child still show it.
+  Window* parentWindow = wm.Find(parent);
+  if (parentWindow != nullptr && !parentWindow->destroying) wm.Invalidate(*parentWindow, &area, true);
+  return TRUE;
+}
+
+BOOL WINAPI IsWindow(HWND hwnd) { return WindowManager::Get().Find(hwnd) != nullptr; }
+
+HWND WINAPI GetParent(HWND hwnd) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr) return nullptr;
+  if (window->IsChild()) return window->parent;
+  return (window->style & WS_POPUP) != 0 ? window->owner : nullptr;
+}
+
+HWND WINAPI GetDlgItem(HWND parent, int id) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(parent);
+  if (window == nullptr) return nullptr;
+  for (HWND child : window->children) {
+    if (wm.Find(child)->id == id) return child;
+  }
+  return nullptr;
+}
+
+int WINAPI GetDlgCtrlID(HWND hwnd) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr || !window->IsChild()) return 0;
+  return static_cast<int>(window->id);
+}
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
+  WindowManager& wm = WindowManager::Get();
+  platform::user::WindowClass* cls = nullptr;
+  if (className != nullptr) {
+    cls = wm.FindClass(className);
+    if (cls == nullptr) return nullptr;
+  }
+  for (HWND hwnd : wm.TopLevels()) {
+    Window* window = wm.Find(hwnd);
+    if (cls != nullptr && window->windowClass != cls) continue;
+    if (windowName != nullptr && window->text != windowName) continue;
+    return hwnd;
+  }
+  return nullptr;
+}
+
+int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr || buffer == nullptr || size <= 0) return 0;
+  std::size_t n = std::min(window->text.size(), static_cast<std::size_t>(size) - 1);
+  std::memcpy(buffer, window->text.data(), n);
+  buffer[n] = '\0';
+  return static_cast<int>(n);
+}
+
+// Sends WM_SETTEXT, which DefWindowProcA stores, so a control's procedure sees it.
+BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
+  if (WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
+  return SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
+}
+
+LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr) return 0;
+  switch (index) {
+    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWL_STYLE: return static_cast<LONG_PTR>(window->style);
+    case GWL_EXSTYLE: return static_cast<LONG_PTR>(window->exStyle);
+    default: break;
+  }
+  if (LONG_PTR* field = LongField(*window, index)) return *field;
+  if (ExtraBytesFit(*window, index)) {
+    LONG_PTR value;
+    std::memcpy(&value, window->extra.data() + index, sizeof value);
+    return value;
+  }
+  SetLastError(ERROR_INVALID_INDEX);
+  return 0;
+}
+
+LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr) return 0;
+  LONG_PTR previous = 0;
+  switch (index) {
+    case GWL_WNDPROC:
+      if (value == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+      }
+      previous = reinterpret_cast<LONG_PTR>(window->proc);
+      window->proc = reinterpret_cast<WNDPROC>(value);
+      return previous;
+    case GWL_HINSTANCE:
+      previous = reinterpret_cast<LONG_PTR>(window->instance);
+      window->instance = reinterpret_cast<HINSTANCE>(value);
+      return previous;
+    case GWL_STYLE:
+      // A window cannot become a child or stop being one.
+      previous = static_cast<LONG_PTR>(window->style);
+      window->style = (static_cast<DWORD>(value) & ~static_cast<DWORD>(WS_CHILD)) |
+                      (window->style & WS_CHILD);
+      return previous;
+    case GWL_EXSTYLE:
+      previous = static_cast<LONG_PTR>(window->exStyle);
+      window->exStyle = static_cast<DWORD>(value);
+      return previous;
+    default: break;
+  }
+  if (LONG_PTR* field = LongField(*window, index)) {
+    previous = *field;
+    *field = value;
+    return previous;
+  }
+  if (ExtraBytesFit(*window, index)) {
+    std::memcpy(&previous, window->extra.data() + index, sizeof previous);
+    std::memcpy(window->extra.data() + index, &value, sizeof value);
+    return previous;
+  }
+  SetLastError(ERROR_INVALID_INDEX);
+  return 0;
+}
+
+BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(hwnd);
+  if (window == nullptr) return FALSE;
+  RECT rect = window->rect;
+  if ((flags & SWP_NOMOVE) == 0) {
+    rect = {ClampPosition(x), ClampPosition(y), 0, 0};
+    rect.right = rect.left + window->Width();
+    rect.bottom = rect.top + window->Height();
+  }
+  if ((flags & SWP_NOSIZE) == 0) {
+    rect.right = rect.left + ClampSize(cx);
+    rect.bottom = rect.top + ClampSize(cy);
+  }
+  std::optional<bool> clientSized =
+      wm.Reshape(*window, rect, (flags & SWP_FRAMECHANGED) != 0, (flags & SWP_NOREDRAW) == 0);
+  if (!clientSized) return FALSE;
+  if (*clientSized) {
+    RECT client = window->ClientRect();
+    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  }
+  return TRUE;
+}
+
+BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+  return SetWindowPos(hwnd, nullptr, x, y, width, height,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(hwnd);
+  if (window == nullptr || rect == nullptr) return FALSE;
+  POINT origin = wm.OriginOnScreen(*window);
+  *rect = platform::user::Offset(RECT{0, 0, window->Width(), window->Height()}, origin.x, origin.y);
+  return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  if (window == nullptr || rect == nullptr) return FALSE;
+  *rect = window->ClientRect();
+  return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(hwnd);
+  if (window == nullptr || point == nullptr) return FALSE;
+  POINT origin = wm.OriginOnScreen(*window);
+  RECT moved = platform::user::Offset(RECT{point->x, point->y, point->x, point->y},
+                                      static_cast<long long>(origin.x) + window->client.left,
+                                      static_cast<long long>(origin.y) + window->client.top);
+  *point = {moved.left, moved.top};
+  return TRUE;
+}
+
+BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.FindOrFail(hwnd);
+  if (window == nullptr || point == nullptr) return FALSE;
+  POINT origin = wm.OriginOnScreen(*window);
+  RECT moved = platform::user::Offset(RECT{point->x, point->y, point->x, point->y},
+                                      -static_cast<long long>(origin.x) - window->client.left,
+                                      -static_cast<long long>(origin.y) - window->client.top);
+  *point = {moved.left, moved.top};
+  return TRUE;
+}
+
+int WINAPI GetSystemMetrics(int index) {
+  switch (index) {
+    case SM_CXSCREEN: return platform::GetScreen().width;
+    case SM_CYSCREEN: return platform::GetScreen().height;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB: return platform::user::kScrollBarSize;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return 1;
+    default: return 0;
+  }
+}
+
+}  // extern "C"
