@@ -253,11 +253,12 @@ TEST_F(PrinterTest, PngPageIsThePageRasterisedAt600Dpi) {
   PngImage page = ReadPng(m_dir + "page-1.png");
   ASSERT_EQ(page.width, 5100);
   ASSERT_EQ(page.height, 6600);
-  // Device pixel x shows picture column floor((x + 450.5) * 650 / 6000), so column 50
-  // (block 5) starts at x = 12.
+  // Device pixel x shows the picture column under its centre, floor((x + 450.5) *
+  // 650 / 6000): column 70 (block 7) starts at x = 196, where the column under its
+  // left edge would still be 69.
   EXPECT_EQ(page.At(0, 2700), BlockColour(4, 0));
-  EXPECT_EQ(page.At(11, 2700), BlockColour(4, 0));
-  EXPECT_EQ(page.At(12, 2700), BlockColour(5, 0));
+  EXPECT_EQ(page.At(195, 2700), BlockColour(6, 0));
+  EXPECT_EQ(page.At(196, 2700), BlockColour(7, 0));
   EXPECT_EQ(page.At(2550, 3300), BlockColour(32, 6));
   EXPECT_EQ(page.At(5099, 3899), BlockColour(60, 12));
   EXPECT_EQ(page.At(0, 2699), 0xFFFFFFu);
