@@ -4,5 +4,8 @@
 #include <afx.h>
 #include <windows.h>
 
+#include <mfc/dc.h>
+#include <mfc/gdiobject.h>
 #include <mfc/messagebox.h>
+#include <mfc/palette.h>
 #include <mfc/winapp.h>
