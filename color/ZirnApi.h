@@ -1,0 +1,33 @@
+// The colour engine as the plug-in sees it: the colour record and the entry points
+// bound at run time from ZIRN.DLL, and the About box of its dialog library.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// One colour, converted in place by ZIRN_Match: four 16-bit components. After
+// matching, components 0..2 hold red, green and blue; the high byte of each is the
+// 8-bit result.
+struct MatchColor {
+  uint16_t c[4];
+};
+static_assert(sizeof(MatchColor) == 8, "the engine takes 8-byte records");
+
+typedef int16_t(WINAPI* ZIRN_GetMonitorProfileProc)(char** ppszName);
+typedef int16_t(WINAPI* ZIRN_SetMonitorProfileProc)(const char* pszName);
+typedef int16_t(WINAPI* ZIRN_DisposeProfileProc)(const char* pszProfilePath);
+typedef int16_t(WINAPI* ZIRN_GetProfileNameProc)(const char* pszProfilePath, char* pszName);
+typedef int16_t(WINAPI* ZIRN_BeginMatchingSessionProc)(const char* pszSourceProfile,
+                                                       const char* pszMonitorProfile);
+typedef int16_t(WINAPI* ZIRN_EndMatchingProc)(void);
+typedef int16_t(WINAPI* ZIRN_MatchProc)(int32_t nCount, MatchColor* pColors);
+typedef int32_t(WINAPI* EnumProfilesByClassificationProc)(int32_t nClass, int32_t* pCursor1,
+                                                          int32_t* pCursor2, char* pszName,
+                                                          char* pszSecond, int32_t nSize);
+
+constexpr int kProfileNameSize = 256;  // callers' buffer for ZIRN_GetProfileName
+
+// ZIRNDLG.dll, linked at load time.
+extern "C" int WINAPI ZirnDlg_About(void);
+extern "C" int WINAPI ZirnDlg_ProfileSetup(void);

@@ -1,0 +1,43 @@
+// The viewer document of one plug-in instance: the load pipeline from a file name to
+// a bitmap shown in the instance's window.
+#pragma once
+
+#include <afx.h>
+
+class CDIB;
+class CTIFF;
+class CJPG;
+class CImagePalette;
+class CImgVuWnd;
+
+class CImgVuDoc {
+ public:
+  CImgVuDoc();
+  ~CImgVuDoc();
+
+  CImgVuDoc(const CImgVuDoc&) = delete;
+  CImgVuDoc& operator=(const CImgVuDoc&) = delete;
+
+  // Loads the first file name this document received and shows it: 1 when shown.
+  int Open(CImgVuWnd* pWnd, const CString& strFileName);
+  int LoadByExtension(const CString& strPath);
+  int LoadJpeg(const CString& strPath);
+  int LoadTiff(const CString& strPath);
+
+  // Draws the bitmap into the window and sets its scroll bars: 1 when drawn.
+  int Show(CImgVuWnd* pWnd);
+  // Repaints the current window when this document has a palette object: 1 when done.
+  int RepaintForPalette();
+
+  // Deletes the document but keeps the module's engine binding, which other
+  // documents of this module load may still use.
+  void LetGo();
+
+  CString m_strFileName;
+  int m_bPaletteDisplay;
+  int m_nImageType;  // 0 JPEG, 1 TIFF
+  CDIB* m_pDIB;
+  CTIFF* m_pTIFF;
+  CJPG* m_pJPG;
+  CImagePalette* m_pImagePalette;
+};
