@@ -4,8 +4,17 @@
 #include <afx.h>
 #include <windows.h>
 
+#include <mfc/clientdc.h>
+#include <mfc/cmdtarget.h>
 #include <mfc/dc.h>
 #include <mfc/gdiobject.h>
 #include <mfc/messagebox.h>
+#include <mfc/msgmap.h>
+#include <mfc/paintdc.h>
 #include <mfc/palette.h>
+#include <mfc/point.h>
+#include <mfc/rect.h>
+#include <mfc/scrollbar.h>
+#include <mfc/size.h>
 #include <mfc/winapp.h>
+#include <mfc/wnd.h>

@@ -142,6 +142,7 @@ int WINAPI GetDlgCtrlID(HWND hwnd);
 // any.
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size);
+int WINAPI GetWindowTextLengthA(HWND hwnd);
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text);
 
 #define GWL_WNDPROC (-4)

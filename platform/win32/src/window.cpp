@@ -232,6 +232,11 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
   return static_cast<int>(n);
 }
 
+int WINAPI GetWindowTextLengthA(HWND hwnd) {
+  Window* window = WindowManager::Get().FindOrFail(hwnd);
+  return window != nullptr ? static_cast<int>(window->text.size()) : 0;
+}
+
 // Sends WM_SETTEXT, which DefWindowProcA stores, so a control's procedure sees it.
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
   if (WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
