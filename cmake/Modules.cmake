@@ -47,7 +47,7 @@ function(zelvw_fuzzer name source)
       COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
         sh -c "rm -rf '${work}' && mkdir -p '${work}' && cp -r '${corpus}/.' '${work}/' 2>/dev/null; \
 $<TARGET_FILE:${name}> -max_total_time=${ZELVW_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10 \
--artifact_prefix='${work}/' '${work}' $$( [ -d '${regressions}' ] && echo '${regressions}' )")
+-artifact_prefix='${work}/' '${work}' $( [ -d '${regressions}' ] && echo '${regressions}' )")
     set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
   else()
     add_executable(${name} ${source} ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
