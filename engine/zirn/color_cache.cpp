@@ -13,15 +13,18 @@ ColorCache::ColorCache(const MatchColor& keyMask, const MatchColor& zeroResult)
 
 void ColorCache::EndWindow() {
   if (m_bypassing) {
+    // Try the cache again for one window.
     m_bypassing = false;
     m_callsLeft = kWindow;
-  } else if (m_hits < kMinHits) {
+  } else if (m_misses > kWindow - kMinHits) {
     m_bypassing = true;
-    m_callsLeft = kBypass;
+    m_callsLeft = m_bypassLength;
+    m_bypassLength = std::min(m_bypassLength * 2, kMaxBypass);
   } else {
     m_callsLeft = kWindow;
+    m_bypassLength = kBypass;
   }
-  m_hits = 0;
+  m_misses = 0;
 }
 
 }  // namespace zirn

@@ -135,8 +135,9 @@ std::int32_t Engine::EnumProfiles(std::int32_t classification, std::int32_t* cur
   auto position = static_cast<std::size_t>(*cursor1);
   if (position >= m_enumeration.size()) return 0;
   CopyCut(m_enumeration[position].name, name, static_cast<std::size_t>(size));
-  if (second != nullptr)
+  if (second != nullptr) {
     CopyCut(m_enumeration[position].path, second, static_cast<std::size_t>(size));
+  }
   ++*cursor1;
   return 1;
 }
