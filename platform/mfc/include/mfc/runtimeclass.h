@@ -41,10 +41,25 @@ struct AFX_CLASSINIT {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)              \
- public:                                         \
-  static CRuntimeClass class##class_name;        \
-  virtual CRuntimeClass* GetRuntimeClass() const;
+// The declaration the macro makes overrides without saying so, which suits classes
+// written either way: clang is told not to count it when it checks that a class
+// marks its overrides consistently.
+#if defined(__clang__)
+#define AFX_OVERRIDE_UNMARKED_BEGIN \
+  _Pragma("clang diagnostic push")  \
+  _Pragma("clang diagnostic ignored \"-Winconsistent-missing-override\"")
+#define AFX_OVERRIDE_UNMARKED_END _Pragma("clang diagnostic pop")
+#else
+#define AFX_OVERRIDE_UNMARKED_BEGIN
+#define AFX_OVERRIDE_UNMARKED_END
+#endif
+
+#define DECLARE_DYNAMIC(class_name)                  \
+ public:                                             \
+  static CRuntimeClass class##class_name;            \
+  AFX_OVERRIDE_UNMARKED_BEGIN                        \
+  virtual CRuntimeClass* GetRuntimeClass() const;    \
+  AFX_OVERRIDE_UNMARKED_END
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \
