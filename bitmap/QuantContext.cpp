@@ -159,14 +159,16 @@ void QuantContext::Shrink(ColorBox& box) const {
 int QuantContext::SearchPaletteIndex(int number, BYTE r, BYTE g, BYTE b) {
   HistCell* cell = cells[number];
   if (cell == nullptr && (cell = NewCell(number, 0)) == nullptr) return -1;
-  auto distance = [&](int i) {
-    return squares[std::abs(r - red[i])] + squares[std::abs(g - green[i])] +
-           squares[std::abs(b - blue[i])];
-  };
   int best = 0;
-  DWORD bestDistance = distance(0);
+  DWORD bestDistance = squares[std::abs(r - red[0])] + squares[std::abs(g - green[0])] +
+                       squares[std::abs(b - blue[0])];
   for (int i = 1; i < kPaletteSize && bestDistance != 0; ++i) {
-    DWORD d = distance(i);
+    // Terms are never negative, so a partial sum that is not smaller settles it.
+    DWORD d = squares[std::abs(r - red[i])];
+    if (d >= bestDistance) continue;
+    d += squares[std::abs(g - green[i])];
+    if (d >= bestDistance) continue;
+    d += squares[std::abs(b - blue[i])];
     if (d < bestDistance) {  // strictly: the lowest entry wins ties
       best = i;
       bestDistance = d;

@@ -66,7 +66,22 @@ void ReportRows(Progress& progress, uint64_t done, uint64_t total, int from, int
   progress.proc(percent);
 }
 
-BYTE Clamp(int v) { return static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v); }
+// A component plus a dither offset (-14..+16), clamped to 0..255: one look-up.
+class ClampTable {
+ public:
+  static constexpr int kLowest = -14;
+  constexpr ClampTable() : m_abValues{} {
+    for (int i = 0; i < int(sizeof m_abValues); ++i) {
+      int v = i + kLowest;
+      m_abValues[i] = static_cast<BYTE>(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+  }
+  BYTE operator()(int v) const { return m_abValues[v - kLowest]; }
+
+ private:
+  BYTE m_abValues[14 + 256 + 16];
+};
+constexpr ClampTable Clamp;
 
 bool CountPixels(QuantContext& context, const Layout& layout, Progress& progress) {
   for (uint64_t y = 0; y < layout.rows; ++y) {

@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -363,6 +364,39 @@ TEST_F(QuantizeTest, DitherColumnCountsFromTheRightHandEnd) {
   EXPECT_EQ(q.Index(1, 0), 255);
   EXPECT_EQ(q.Index(0, 1), 255);
   EXPECT_EQ(q.Index(1, 1), 255);
+}
+
+// The mapping pass against a plain model of it, on a noisy image and the palette the
+// result carries: each cell takes the nearest entry (lowest on a tie) for the first
+// dithered colour that reaches it, and every later colour of the cell gets the same.
+TEST_F(QuantizeTest, MappingMatchesAModelOfTheCellCache) {
+  std::mt19937 random(12345);
+  std::vector<Rgb> pixels(64 * 48);
+  for (Rgb& c : pixels) c = Rgb{int(random() % 256), int(random() % 256), int(random() % 256)};
+  PackedDib24 dib(64, 48, [&](int x, int y) { return pixels[size_t(y * 64 + x)]; });
+  Quantized q(Quantize(dib));
+  ASSERT_TRUE(q);
+
+  constexpr int kMatrix[4][4] = {{-7, 1, -5, 3}, {5, -3, 7, -1}, {-4, 4, -6, 2}, {8, 0, 6, -2}};
+  std::vector<int> cellEntry(32768, -1);
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const int d = 2 * kMatrix[(64 - 1 - x) % 4][y % 4];
+      const Rgb p = pixels[size_t(y * 64 + x)];
+      const Rgb c{std::clamp(p.r + d, 0, 255), std::clamp(p.g + d, 0, 255), std::clamp(p.b + d, 0, 255)};
+      int& entry = cellEntry[size_t((c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3))];
+      if (entry == -1) {
+        int best = 0, bestDistance = INT_MAX;
+        for (int i = 0; i < 256; ++i) {
+          const Rgb e = q.Entry(i);
+          int distance = (c.r - e.r) * (c.r - e.r) + (c.g - e.g) * (c.g - e.g) + (c.b - e.b) * (c.b - e.b);
+          if (distance < bestDistance) best = i, bestDistance = distance;
+        }
+        entry = best;
+      }
+      ASSERT_EQ(q.Index(x, y), entry) << x << "," << y;
+    }
+  }
 }
 
 // A top-down input is quantized row for row like the same rows bottom-up; the
