@@ -1,0 +1,94 @@
+#include "fake_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "color/ColorEngine.h"
+#include "viewer/ModuleState.h"
+
+namespace tifftest {
+
+namespace {
+
+FakeEngine* g_pFake = nullptr;
+
+int16_t WINAPI GetMonitorProfile(char** ppszName) {
+  g_pFake->calls.push_back("GetMonitorProfile");
+  *ppszName = g_pFake->monitorName.data();
+  return g_pFake->nMonitorResult;
+}
+
+int16_t WINAPI GetProfileName(const char* pszPath, char* pszName) {
+  g_pFake->calls.push_back(std::string("GetProfileName ") + pszPath);
+  if (g_pFake->nProfileNameResult <= 0) {
+    std::memset(pszName, 'Z', kProfileNameSize);  // no defined text
+    return g_pFake->nProfileNameResult;
+  }
+  std::strncpy(pszName, g_pFake->profileName.c_str(), kProfileNameSize);
+  return g_pFake->nProfileNameResult;
+}
+
+int16_t WINAPI BeginMatchingSession(const char* pszSource, const char* pszMonitor) {
+  g_pFake->calls.push_back(std::string("Begin ") + pszMonitor);
+  g_pFake->beginSources.push_back(pszSource);
+  return g_pFake->nBeginResult;
+}
+
+int16_t WINAPI EndMatching() {
+  g_pFake->calls.push_back("End");
+  return 0;
+}
+
+int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) {
+  g_pFake->matchCounts.push_back(nCount);
+  for (int32_t i = 0; i < nCount; ++i) {
+    g_pFake->matchInputs.push_back(pColors[i]);
+    if (g_pFake->bRotate) {
+      MatchColor c = pColors[i];
+      pColors[i] = {{c.c[2], c.c[0], c.c[1], 0x7777}};
+    }
+  }
+  return nCount == 1 ? g_pFake->nMatchResult : g_pFake->nMapMatchResult;
+}
+
+int16_t WINAPI Unused(const char*) { return 0; }
+
+}  // namespace
+
+FakeEngine* FakeEngine::Current() { return g_pFake; }
+
+FakeEngine::FakeEngine() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tiffengine-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+  m_dir = pattern;
+  g_pFake = this;
+  auto* pEngine = new CColorEngine;
+  pEngine->m_pfnGetMonitorProfile = GetMonitorProfile;
+  pEngine->m_pfnSetMonitorProfile = Unused;
+  pEngine->m_pfnDisposeProfile = Unused;
+  pEngine->m_pfnGetProfileName = GetProfileName;
+  pEngine->m_pfnBeginMatchingSession = BeginMatchingSession;
+  pEngine->m_pfnEndMatching = EndMatching;
+  pEngine->m_pfnMatch = Match;
+  g_pColorEngine = pEngine;
+  g_bEngineReady = 1;
+  g_bEmbeddedProfile = 0;
+  g_nProfilePaths = 0;
+  for (CString& path : g_strProfilePaths) path.Empty();
+  g_strWindowsDir = WindowsDir().c_str();
+}
+
+FakeEngine::~FakeEngine() {
+  delete g_pColorEngine;
+  g_pColorEngine = nullptr;
+  g_bEngineReady = 0;
+  g_bEmbeddedProfile = 0;
+  g_nProfilePaths = 0;
+  g_pFake = nullptr;
+  std::error_code ignored;
+  std::filesystem::remove_all(m_dir, ignored);
+}
+
+}  // namespace tifftest
