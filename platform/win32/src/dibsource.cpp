@@ -74,6 +74,21 @@ const BYTE* DibSource::RowBits(int row) const {
 void DibSource::ReadPixels(int row, std::span<const int> columns, const std::uint32_t* table,
                            std::uint32_t* out) const {
   const BYTE* bits = RowBits(row);
+  // Nearest-pixel columns either repeat (enlarging) or skip (reducing), never both, so
+  // a span as long as the list means consecutive columns.
+  bool contiguous = !columns.empty() &&
+                    columns.back() - columns.front() + 1 == static_cast<int>(columns.size());
+  if (contiguous && m_nBitCount >= 8) {
+    // Unstretched rows, the common case of painting: no column lookups.
+    const BYTE* p = bits + static_cast<std::size_t>(columns.front()) * (m_nBitCount / 8);
+    std::size_t n = columns.size();
+    if (m_nBitCount == 8) {
+      for (std::size_t i = 0; i < n; ++i) out[i] = table[p[i]];
+    } else {
+      for (std::size_t i = 0; i < n; ++i) out[i] = Rgb(p[3 * i + 2], p[3 * i + 1], p[3 * i]);
+    }
+    return;
+  }
   switch (m_nBitCount) {
     case 1:
       for (int x : columns) *out++ = table[(bits[x >> 3] >> (7 - (x & 7))) & 1];
