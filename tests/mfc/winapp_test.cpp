@@ -31,7 +31,13 @@ class CTestApp : public CWinApp {
   BOOL m_bInitResult = TRUE;
   bool m_bMakeMainWindow = false;
   int m_nExitCode = 0;
+
+  DECLARE_MESSAGE_MAP()
 };
+
+// Empty, as the plug-in's own application class has it: commands go unhandled.
+BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+END_MESSAGE_MAP()
 
 CTestApp theApp;
 
@@ -63,6 +69,8 @@ TEST_F(WinAppTest, ProgramAppIsNamedAfterTheProgram) {
   EXPECT_STREQ(theApp.m_pszAppName, "mfc_tests");
   EXPECT_STREQ(AfxGetAppName(), "mfc_tests");
   EXPECT_TRUE(theApp.Enable3dControls());
+  EXPECT_TRUE(theApp.IsKindOf(RUNTIME_CLASS(CCmdTarget)));
+  EXPECT_FALSE(theApp.OnCmdMsg(1000, CN_COMMAND));
 }
 
 TEST_F(WinAppTest, MessageBoxHasNoOwnerAndTheAppCaption) {

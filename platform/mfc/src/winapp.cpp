@@ -3,7 +3,7 @@
 
 #include "appregistry.h"
 
-IMPLEMENT_DYNAMIC(CWinApp, CObject)
+IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
     : m_pszAppName(nullptr),

@@ -3,12 +3,12 @@
 // module that asks, so a plug-in and its host program never see each other's.
 #pragma once
 
-#include <mfc/object.h>
+#include <mfc/cmdtarget.h>
 #include <mfc/string.h>
 
 class CWnd;
 
-class CWinApp : public CObject {
+class CWinApp : public CCmdTarget {
   DECLARE_DYNAMIC(CWinApp)
 
  public:
