@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,46 @@ BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
   ON_BN_CLICKED(IDOK, OnOk)
   ON_MESSAGE(WM_USER, OnUser)
   ON_MESSAGE(WM_USER + 9, OnThrow)
+END_MESSAGE_MAP()
+
+// Paints a picture the way a viewer does: a paint context to validate, a window
+// context to draw, then the message passed on; scrolls by moving the pixels.
+class CPictureWnd : public CWnd {
+ public:
+  int hPos = 0;
+  std::vector<std::string> calls;
+
+ protected:
+  afx_msg void OnPaint() {
+    CPaintDC dc(this);
+    CDC* pDC = GetDC();
+    RECT band{50 - hPos, 0, 60 - hPos, 1000};  // the picture: a black band
+    FillRect(pDC->m_hDC, &band, reinterpret_cast<HBRUSH>(COLOR_WINDOWTEXT + 1));
+    ReleaseDC(pDC);
+    calls.push_back("paint");
+    Default();
+  }
+  afx_msg LRESULT OnEraseBkgnd(WPARAM, LPARAM) {
+    calls.push_back("erase");
+    return Default();
+  }
+  afx_msg void OnHScroll(UINT nSBCode, UINT, CScrollBar*) {
+    int pos = nSBCode == SB_LINERIGHT ? std::min(hPos + 5, 100) : hPos;
+    if (pos == hPos) return;
+    int old = hPos;
+    hPos = pos;
+    ScrollWindowEx(old - pos, 0, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    UpdateWindow();
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, hPos, 0};
+    SetScrollInfo(SB_HORZ, &info, TRUE);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
+  ON_WM_PAINT()
+  ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgnd)
+  ON_WM_HSCROLL()
 END_MESSAGE_MAP()
 
 class CWndTest : public ::testing::Test {
@@ -332,6 +373,35 @@ TEST_F(CWndTest, WindowContextsAndWrappersReachTheWindow) {
   EXPECT_EQ(rect, CRect(10, 10, 20, 20));
   EXPECT_EQ(wnd.ScrollWindowEx(0, 1, nullptr, nullptr, reinterpret_cast<CRgn*>(&info), nullptr, 0),
             ERROR);
+  wnd.Detach();
+}
+
+TEST_F(CWndTest, ViewerPaintsThroughBothContextsAndScrollsByMovingPixels) {
+  CPictureWnd wnd;
+  ASSERT_TRUE(wnd.SubclassWindow(m_hwnd));
+  wnd.SetScrollRange(SB_HORZ, 0, 100);
+  wnd.ShowScrollBar(SB_HORZ);
+  TakeEvents();
+  wnd.InvalidateRect(nullptr, TRUE);
+  wnd.UpdateWindow();
+  // The erase is nested in the paint; each Default passes on its own message.
+  EXPECT_EQ(wnd.calls, (std::vector<std::string>{"erase", "paint"}));
+  std::vector<std::string> events = TakeEvents();
+  ASSERT_EQ(events.size(), 2u);
+  const std::string erase = "browser " + std::to_string(WM_ERASEBKGND) + " ";  // wParam: the DC
+  EXPECT_EQ(events[0].compare(0, erase.size(), erase), 0) << events[0];
+  EXPECT_EQ(events[1], Event("browser", WM_PAINT));
+  auto shot = platform::CaptureWindow(m_hwnd);
+  EXPECT_EQ(shot->Pixel(50, 40), 0u);  // the browser's paint did not wipe the picture
+  EXPECT_EQ(shot->Pixel(49, 40), 0xFFFFFFu);
+
+  SendMessageA(m_hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(wnd.GetScrollPos(SB_HORZ), 5);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{Event("browser", WM_PAINT)}));
+  shot = platform::CaptureWindow(m_hwnd);
+  EXPECT_EQ(shot->Pixel(45, 40), 0u);
+  EXPECT_EQ(shot->Pixel(54, 40), 0u);
+  EXPECT_EQ(shot->Pixel(55, 40), 0xFFFFFFu);
   wnd.Detach();
 }
 

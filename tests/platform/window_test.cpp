@@ -45,22 +45,24 @@ TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
 
 class CreateWindowTest : public WindowTest {};
 
-TEST_F(CreateWindowTest, SendsNcCreateCreateAndSizeWithTheCreationParameter) {
-  int param = 0;
-  const CREATESTRUCTA* seen[2] = {nullptr, nullptr};
-  void* params[2] = {nullptr, nullptr};
-  // The handler is keyed by window, which does not exist yet: record via the log.
-  HWND hwnd = CreateWindowExA(0, m_class.Name(), "title", WS_BORDER | WS_VSCROLL, 5, 6, 200, 100,
-                              nullptr, nullptr, nullptr, &param);
-  ASSERT_NE(hwnd, nullptr);
-  std::vector<Recorded> log = Log();
-  ASSERT_EQ(log.size(), 3u) << Describe(log);
-  for (int i = 0; i < 2; ++i) {
-    seen[i] = reinterpret_cast<const CREATESTRUCTA*>(log[i].lParam);
-    params[i] = seen[i] != nullptr ? seen[i]->lpCreateParams : nullptr;
+// The creation record lives only while the creation messages are handled.
+std::vector<void*> g_createParams;
+
+LRESULT CALLBACK CreateParamsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE || message == WM_CREATE) {
+    g_createParams.push_back(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
   }
-  EXPECT_EQ(params[0], &param);
-  EXPECT_EQ(params[1], &param);
+  return RecordingProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(CreateWindowTest, SendsNcCreateCreateAndSizeWithTheCreationParameter) {
+  TestClass withParams(CreateParamsProc);
+  int param = 0;
+  g_createParams.clear();
+  HWND hwnd = CreateWindowExA(0, withParams.Name(), "title", WS_BORDER | WS_VSCROLL, 5, 6, 200,
+                              100, nullptr, nullptr, nullptr, &param);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(g_createParams, (std::vector<void*>{&param, &param}));
   // 200 - 2 border - 17 bar, 100 - 2 border.
   ExpectSequence({{WM_NCCREATE, hwnd, 0},
                   {WM_CREATE, hwnd, 0},
@@ -69,6 +71,7 @@ TEST_F(CreateWindowTest, SendsNcCreateCreateAndSizeWithTheCreationParameter) {
   char title[16];
   EXPECT_EQ(GetWindowTextA(hwnd, title, sizeof title), 5);
   EXPECT_STREQ(title, "title");
+  DestroyWindow(hwnd);
 }
 
 LRESULT CALLBACK RefuseCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
