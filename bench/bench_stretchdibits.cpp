@@ -32,10 +32,12 @@ struct Dib {
 
 Dib MakeDib(int width, int height) {
   Dib dib;
-  dib.header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  dib.header =
+      BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
   dib.bits.resize(stride * height);
-  for (std::size_t i = 0; i < dib.bits.size(); ++i) dib.bits[i] = static_cast<BYTE>(i * 2654435761u >> 24);
+  for (std::size_t i = 0; i < dib.bits.size(); ++i)
+    dib.bits[i] = static_cast<BYTE>(i * 2654435761u >> 24);
   return dib;
 }
 
@@ -62,7 +64,8 @@ void Compare(benchmark::State& state) {
   auto info = [](const Dib& d) { return reinterpret_cast<const BITMAPINFO*>(&d.header); };
 
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kBigWidth, kBigHeight);
-  cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight);
+  cairo_surface_t* target =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight);
   cairo_t* cr = cairo_create(target);
   const int x = 1700, y = 1200;  // a scroll offset in the middle of the picture
 
@@ -127,12 +130,13 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::printf("\n%14s %14s %14s %14s %14s %8s %8s %8s\n", "a big@offset", "b 800x600", "c cairo@off",
-              "d big scaled", "e cairo scaled", "a/b", "a/c", "d/e");
+  std::printf("\n%14s %14s %14s %14s %14s %8s %8s %8s\n", "a big@offset", "b 800x600",
+              "c cairo@off", "d big scaled", "e cairo scaled", "a/b", "a/c", "d/e");
   std::printf("%11.1f us %11.1f us %11.1f us %11.1f us %11.1f us %8.3f %8.3f %8.3f\n",
-              g_best[kBigAtOffset], g_best[kWindowSized], g_best[kCairoAtOffset], g_best[kBigScaled],
-              g_best[kCairoScaled], g_best[kBigAtOffset] / g_best[kWindowSized],
-              g_best[kBigAtOffset] / g_best[kCairoAtOffset], g_best[kBigScaled] / g_best[kCairoScaled]);
+              g_best[kBigAtOffset], g_best[kWindowSized], g_best[kCairoAtOffset],
+              g_best[kBigScaled], g_best[kCairoScaled], g_best[kBigAtOffset] / g_best[kWindowSized],
+              g_best[kBigAtOffset] / g_best[kCairoAtOffset],
+              g_best[kBigScaled] / g_best[kCairoScaled]);
   std::printf(
       "a, d: StretchDIBits of a 4000x3000 bitmap into an 800x600 window (at an offset; scaled to "
       "fit); b: the same unscaled draw of an 800x600 bitmap; c, e: cairo doing a and d "

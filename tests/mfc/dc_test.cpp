@@ -90,7 +90,7 @@ TEST_F(CDCTest, SelectPaletteReturnsThePreviousPaletteObject) {
   CPalette* previous = dc.SelectPalette(&palette, TRUE);
   ASSERT_NE(previous, nullptr);  // a temporary wrapper of the stock palette
   EXPECT_EQ(previous->GetSafeHandle(), GetStockObject(DEFAULT_PALETTE));
-  EXPECT_EQ(dc.RealizePalette(), 0u);  // true-colour screen
+  EXPECT_EQ(dc.RealizePalette(), 0u);                   // true-colour screen
   EXPECT_EQ(dc.SelectPalette(nullptr, TRUE), nullptr);  // no palette: nothing changes
   EXPECT_EQ(dc.SelectPalette(previous, FALSE), &palette);
 }

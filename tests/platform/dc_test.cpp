@@ -71,7 +71,8 @@ TEST(DcKindTest, ContextsTellWhatTheyDrawInto) {
   HDC memory = platform::CreateSurfaceDC(surface, POINT{0, 0}, RECT{0, 0, 4, 4});
   HDC window = platform::CreateWindowSurfaceDC(kWindow, surface, POINT{1, 1}, RECT{1, 1, 3, 3});
   HDC printer = platform::CreatePrinterDC(platform::PrinterSetup{});
-  EXPECT_EQ(platform::CreateWindowSurfaceDC(nullptr, surface, POINT{0, 0}, RECT{0, 0, 4, 4}), nullptr);
+  EXPECT_EQ(platform::CreateWindowSurfaceDC(nullptr, surface, POINT{0, 0}, RECT{0, 0, 4, 4}),
+            nullptr);
   EXPECT_EQ(platform::testing::LiveGdiObjects(), live + 3);
 
   EXPECT_EQ(platform::GetDCKind(memory), platform::DCKind::Surface);
@@ -145,13 +146,15 @@ TEST(GdiQuotaTest, LiveObjectsAreCappedAtTheProcessQuota) {
   std::size_t live = platform::testing::LiveGdiObjects();
   LOGPALETTE logical{0x300, 1, {{1, 2, 3, 0}}};
   std::vector<HPALETTE> palettes;
-  for (HPALETTE p; (p = CreatePalette(&logical)) != nullptr && palettes.size() < 20000;) palettes.push_back(p);
+  for (HPALETTE p; (p = CreatePalette(&logical)) != nullptr && palettes.size() < 20000;)
+    palettes.push_back(p);
   EXPECT_EQ(live + palettes.size(), 10000u);
   for (HPALETTE p : palettes) EXPECT_TRUE(DeleteObject(p));
   EXPECT_EQ(platform::testing::LiveGdiObjects(), live);
   HPALETTE again = CreatePalette(&logical);
   EXPECT_NE(again, nullptr);
-  EXPECT_TRUE(std::find(palettes.begin(), palettes.end(), again) == palettes.end());  // never reused
+  EXPECT_TRUE(std::find(palettes.begin(), palettes.end(), again) ==
+              palettes.end());  // never reused
   DeleteObject(again);
 }
 

@@ -153,7 +153,7 @@ TEST_F(DibDrawTest, StretchesByNearestPixelWhateverTheMode) {
   Draw(small, 0, 0, 4, 4, 0, 0, 2, 2);  // twice the size: every pixel repeated
   for (int y = 0; y < 4; ++y) {
     EXPECT_EQ(Line(y), (std::vector<std::uint32_t>{Colour(0, y / 2), Colour(0, y / 2),
-                                                    Colour(1, y / 2), Colour(1, y / 2)}));
+                                                   Colour(1, y / 2), Colour(1, y / 2)}));
   }
   m_surface.Fill(RECT{0, 0, 8, 8}, kBack);
   TestDib large = Picture(4, -4);
@@ -167,7 +167,8 @@ TEST_F(DibDrawTest, ReadsOneAndFourBitDibsThroughTheirColourTables) {
   TestDib mono(10, -1, 1, {0x00FF0000, 0x000000FF});
   for (int x = 0; x < 10; ++x) mono.Set(x, 0, x % 3 == 0);
   Draw(mono, 0, 0, 8, 1, 2, 0, 8, 1);
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(m_surface.Pixel(x, 0), (x + 2) % 3 == 0 ? 0x0000FFu : 0xFF0000u) << x;
+  for (int x = 0; x < 8; ++x)
+    EXPECT_EQ(m_surface.Pixel(x, 0), (x + 2) % 3 == 0 ? 0x0000FFu : 0xFF0000u) << x;
 
   // Three colours in use: index 5 lies past the table and reads as black.
   TestDib nibbles(3, -1, 4, {0x00101010, 0x00202020, 0x00303030});
@@ -210,7 +211,8 @@ TEST_F(DibDrawTest, RowsArePaddedToFourBytes) {
   ASSERT_EQ(indexed.Stride(), 8);
   for (int x = 0; x < 5; ++x) indexed.Set(x, 1, x + 1);
   Draw(indexed, 0, 2, 5, 2, 0, 0, 5, 2);
-  EXPECT_EQ(Line(3, 5), (std::vector<std::uint32_t>{0x111111, 0x222222, 0x333333, 0x444444, 0x555555}));
+  EXPECT_EQ(Line(3, 5),
+            (std::vector<std::uint32_t>{0x111111, 0x222222, 0x333333, 0x444444, 0x555555}));
 }
 
 TEST_F(DibDrawTest, ReadsCoreHeadersWithThreeByteColourEntries) {
@@ -221,9 +223,10 @@ TEST_F(DibDrawTest, ReadsCoreHeadersWithThreeByteColourEntries) {
   const std::uint8_t entries[] = {0x30, 0x20, 0x10, 0x60, 0x50, 0x40};  // blue, green, red
   std::memcpy(table, entries, sizeof entries);
   std::uint8_t bits[8] = {0, 1, 0, 0, 1, 0, 0, 0};  // bottom row first, rows of 4 bytes
-  EXPECT_EQ(StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, bits,
-                          reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, SRCCOPY),
-            2);
+  EXPECT_EQ(
+      StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, bits,
+                    reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, SRCCOPY),
+      2);
   EXPECT_EQ(Line(0, 2), (std::vector<std::uint32_t>{0x405060, 0x102030}));
   EXPECT_EQ(Line(1, 2), (std::vector<std::uint32_t>{0x102030, 0x405060}));
 }
@@ -233,10 +236,12 @@ TEST_F(DibDrawTest, RefusesWhatItCannotDraw) {
   auto attempt = [&](const TestDib& d, UINT usage = DIB_RGB_COLORS, DWORD rop = SRCCOPY) {
     return StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, d.Bits(), d.Info(), usage, rop);
   };
-  EXPECT_EQ(StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, nullptr, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
-            GDI_ERROR);
-  EXPECT_EQ(StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, dib.Bits(), nullptr, DIB_RGB_COLORS, SRCCOPY),
-            GDI_ERROR);
+  EXPECT_EQ(
+      StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, nullptr, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      GDI_ERROR);
+  EXPECT_EQ(
+      StretchDIBits(m_dc, 0, 0, 2, 2, 0, 0, 2, 2, dib.Bits(), nullptr, DIB_RGB_COLORS, SRCCOPY),
+      GDI_ERROR);
   EXPECT_EQ(StretchDIBits(nullptr, 0, 0, 2, 2, 0, 0, 2, 2, dib.Bits(), dib.Info(), DIB_RGB_COLORS,
                           SRCCOPY),
             GDI_ERROR);
@@ -249,8 +254,8 @@ TEST_F(DibDrawTest, RefusesWhatItCannotDraw) {
     LONG width, height;
   };
   for (Bad bad : {Bad{108, 24, BI_RGB, 2, 2}, Bad{40, 16, BI_RGB, 2, 2}, Bad{40, 32, BI_RGB, 2, 2},
-                  Bad{40, 2, BI_RGB, 2, 2}, Bad{40, 8, 1 /* BI_RLE8 */, 2, 2}, Bad{40, 24, BI_RGB, 0, 2},
-                  Bad{40, 24, BI_RGB, -2, 2}, Bad{40, 24, BI_RGB, 2, 0},
+                  Bad{40, 2, BI_RGB, 2, 2}, Bad{40, 8, 1 /* BI_RLE8 */, 2, 2},
+                  Bad{40, 24, BI_RGB, 0, 2}, Bad{40, 24, BI_RGB, -2, 2}, Bad{40, 24, BI_RGB, 2, 0},
                   Bad{40, 24, BI_RGB, 1 << 20, 1 << 20}}) {
     TestDib d = Picture(2, 2);
     d.Header().biSize = bad.size;
@@ -273,8 +278,9 @@ TEST(DibStaleTest, DeletedContextFails) {
   HDC dc = platform::CreateSurfaceDC(surface, POINT{0, 0}, RECT{0, 0, 2, 2});
   ASSERT_TRUE(DeleteDC(dc));
   TestDib dib = Picture(2, 2);
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 2, 2, 0, 0, 2, 2, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
-            GDI_ERROR);
+  EXPECT_EQ(
+      StretchDIBits(dc, 0, 0, 2, 2, 0, 0, 2, 2, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      GDI_ERROR);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
@@ -330,7 +336,9 @@ TEST(DibGuardTest, NeverReadsPastTheLastRow) {
   std::memcpy(last, dib.Bits(), 48);
   platform::Surface surface(20, 20, kBack);
   HDC dc = platform::CreateSurfaceDC(surface, POINT{0, 0}, RECT{0, 0, 20, 20});
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last, dib.Info(), DIB_RGB_COLORS, SRCCOPY), 3);
+  EXPECT_EQ(
+      StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      3);
   // The source rectangle's top is 20 - 4 = 16 rows above the bitmap's bottom, whose
   // top row (3 above) therefore lands on row 13.
   EXPECT_EQ(surface.Pixel(3, 13), Colour(0, 0));

@@ -35,11 +35,14 @@ class Logical {
 // n colours that are not static colours: (1 + i, first, 7), all distinct.
 std::vector<PALETTEENTRY> Ramp(int n, BYTE first, BYTE flags = 0) {
   std::vector<PALETTEENTRY> entries;
-  for (int i = 0; i < n; ++i) entries.push_back(PALETTEENTRY{static_cast<BYTE>(1 + i), first, 7, flags});
+  for (int i = 0; i < n; ++i)
+    entries.push_back(PALETTEENTRY{static_cast<BYTE>(1 + i), first, 7, flags});
   return entries;
 }
 
-HPALETTE Create(std::vector<PALETTEENTRY> entries) { return CreatePalette(Logical(std::move(entries)).Get()); }
+HPALETTE Create(std::vector<PALETTEENTRY> entries) {
+  return CreatePalette(Logical(std::move(entries)).Get());
+}
 
 std::array<PALETTEENTRY, 256> SystemEntries(HDC dc) {
   std::array<PALETTEENTRY, 256> entries{};
@@ -87,7 +90,7 @@ TEST(PaletteTest, StockDefaultPaletteHoldsTheStaticColours) {
   std::array<PALETTEENTRY, 20> entries{};
   ASSERT_EQ(GetPaletteEntries(stock, 0, 20, entries.data()), 20u);
   EXPECT_TRUE(Same(entries[0], PALETTEENTRY{0, 0, 0, 0}));
-  EXPECT_TRUE(Same(entries[8], PALETTEENTRY{0xC0, 0xDC, 0xC0, 0}));  // money green
+  EXPECT_TRUE(Same(entries[8], PALETTEENTRY{0xC0, 0xDC, 0xC0, 0}));   // money green
   EXPECT_TRUE(Same(entries[10], PALETTEENTRY{0xFF, 0xFB, 0xF0, 0}));  // cream
   EXPECT_TRUE(Same(entries[19], PALETTEENTRY{0xFF, 0xFF, 0xFF, 0}));
   EXPECT_TRUE(DeleteObject(stock));  // succeeds and deletes nothing
@@ -199,8 +202,8 @@ TEST_F(PaletteScreenTest, BackgroundUsesOnlyEntriesTheForegroundLeft) {
 TEST_F(PaletteScreenTest, ReservedAndNoCollapseEntriesDoNotShareColours) {
   HPALETTE plain = Make({PALETTEENTRY{0xFF, 0xFF, 0xFF, 0}, PALETTEENTRY{0x80, 0, 0, 0}});
   EXPECT_EQ(Realize(plain, true), 0u);  // both are static colours
-  HPALETTE reserved = Make({PALETTEENTRY{0xFF, 0xFF, 0xFF, PC_RESERVED},
-                            PALETTEENTRY{0x80, 0, 0, PC_NOCOLLAPSE}});
+  HPALETTE reserved =
+      Make({PALETTEENTRY{0xFF, 0xFF, 0xFF, PC_RESERVED}, PALETTEENTRY{0x80, 0, 0, PC_NOCOLLAPSE}});
   EXPECT_EQ(Realize(reserved, true), 2u);
   EXPECT_EQ(Realize(reserved, true), 0u);  // its own entries are kept, not taken again
   auto entries = SystemEntries(m_dc);

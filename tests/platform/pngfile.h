@@ -29,8 +29,8 @@ inline PngImage ReadPng(const std::string& path) {
   result.height = static_cast<int>(image.height);
   result.pixels.resize(bytes.size() / 3);
   for (std::size_t i = 0; i < result.pixels.size(); ++i) {
-    result.pixels[i] = (std::uint32_t{bytes[3 * i]} << 16) | (std::uint32_t{bytes[3 * i + 1]} << 8) |
-                       bytes[3 * i + 2];
+    result.pixels[i] = (std::uint32_t{bytes[3 * i]} << 16) |
+                       (std::uint32_t{bytes[3 * i + 1]} << 8) | bytes[3 * i + 2];
   }
   return result;
 }

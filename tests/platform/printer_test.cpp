@@ -19,7 +19,9 @@ namespace {
 
 // The viewer's picture: 650 x 130 pixels in blocks of 10 x 10, each its own colour.
 constexpr int kWidth = 650, kHeight = 130;
-std::uint32_t BlockColour(int bx, int by) { return (std::uint32_t(bx * 3) << 16) | (std::uint32_t(by * 15) << 8) | 0x80; }
+std::uint32_t BlockColour(int bx, int by) {
+  return (std::uint32_t(bx * 3) << 16) | (std::uint32_t(by * 15) << 8) | 0x80;
+}
 std::uint32_t PictureColour(int x, int row) { return BlockColour(x / 10, row / 10); }
 
 TestDib Picture() {
@@ -35,8 +37,8 @@ TestDib Picture() {
 int PrintPicture(HDC printer, const TestDib& dib) {
   SetMapMode(printer, MM_TEXT);
   SetStretchBltMode(printer, COLORONCOLOR);
-  return StretchDIBits(printer, -450, 2700, 6000, 1200, 0, 0, kWidth, kHeight, dib.Bits(), dib.Info(),
-                       DIB_RGB_COLORS, SRCCOPY);
+  return StretchDIBits(printer, -450, 2700, 6000, 1200, 0, 0, kWidth, kHeight, dib.Bits(),
+                       dib.Info(), DIB_RGB_COLORS, SRCCOPY);
 }
 
 std::string Run(const std::string& command) {
@@ -77,7 +79,8 @@ Ppm Render(const std::string& pdf, const std::string& prefix) {
   in.get();
   if (magic != "P6" || max != 255) return Ppm{};
   ppm.bytes.resize(static_cast<std::size_t>(ppm.width) * ppm.height * 3);
-  in.read(reinterpret_cast<char*>(ppm.bytes.data()), static_cast<std::streamsize>(ppm.bytes.size()));
+  in.read(reinterpret_cast<char*>(ppm.bytes.data()),
+          static_cast<std::streamsize>(ppm.bytes.size()));
   return ppm;
 }
 
@@ -147,9 +150,10 @@ TEST_F(PrinterTest, PageGeometryFollowsTheSetup) {
   EXPECT_EQ(GetDeviceCaps(small, VERTRES), 3507);
   DeleteDC(small);
 
-  for (platform::PrinterSetup bad : {platform::PrinterSetup{8.5, 11, 0, ""}, platform::PrinterSetup{8.5, 11, 4801, ""},
-                                     platform::PrinterSetup{0, 11, 600, ""}, platform::PrinterSetup{8.5, 201, 600, ""},
-                                     platform::PrinterSetup{8.5, std::nan(""), 600, ""}}) {
+  for (platform::PrinterSetup bad :
+       {platform::PrinterSetup{8.5, 11, 0, ""}, platform::PrinterSetup{8.5, 11, 4801, ""},
+        platform::PrinterSetup{0, 11, 600, ""}, platform::PrinterSetup{8.5, 201, 600, ""},
+        platform::PrinterSetup{8.5, std::nan(""), 600, ""}}) {
     EXPECT_EQ(platform::CreatePrinterDC(bad), nullptr);
   }
 }
@@ -182,7 +186,8 @@ TEST_F(PrinterTest, MisuseIsRefusedWithSpError) {
 
 TEST_F(PrinterTest, RecordsEveryImageWithItsDeviceRectangle) {
   std::vector<platform::PrintJobRecord> reported;
-  platform::SetPrintJobListener([&](const platform::PrintJobRecord& job) { reported.push_back(job); });
+  platform::SetPrintJobListener(
+      [&](const platform::PrintJobRecord& job) { reported.push_back(job); });
   HDC dc = Printer("");
   TestDib dib = Picture();
   EXPECT_FALSE(platform::GetPrintJob(dc).has_value());
@@ -233,11 +238,12 @@ TEST_F(PrinterTest, PdfPageShowsThePictureWhereItWasDrawn) {
   ASSERT_EQ(page.height, 715);
   for (int by : {0, 6, 12}) {
     for (int bx : {5, 32, 59}) {
-      EXPECT_EQ(page.At(10 * bx + 5 - 49, 10 * by + 5 + 292), BlockColour(bx, by)) << bx << "," << by;
+      EXPECT_EQ(page.At(10 * bx + 5 - 49, 10 * by + 5 + 292), BlockColour(bx, by))
+          << bx << "," << by;
     }
   }
   EXPECT_EQ(page.At(0, 300), BlockColour(4, 0));  // the page's left edge cuts block 4
-  EXPECT_EQ(page.At(100, 289), 0xFFFFFFu);       // white above and below
+  EXPECT_EQ(page.At(100, 289), 0xFFFFFFu);        // white above and below
   EXPECT_EQ(page.At(100, 426), 0xFFFFFFu);
   EXPECT_EQ(page.At(276, 100), 0xFFFFFFu);
 }
@@ -316,7 +322,8 @@ TEST_F(PrinterTest, FailingStartPageOpensNoPage) {
 
 TEST_F(PrinterTest, AbortingRemovesWhatTheJobWrote) {
   std::vector<platform::PrintJobRecord> reported;
-  platform::SetPrintJobListener([&](const platform::PrintJobRecord& job) { reported.push_back(job); });
+  platform::SetPrintJobListener(
+      [&](const platform::PrintJobRecord& job) { reported.push_back(job); });
   TestDib dib = Picture();
   HDC pdf = Printer("aborted.pdf", 75);
   Start(pdf, "aborted");
@@ -348,7 +355,7 @@ TEST_F(PrinterTest, OutputChoices) {
   HDC dc = Printer("setup.pdf", 75);
   std::string chosen = m_dir + "chosen.pdf";
   Start(dc, "elsewhere", chosen.c_str());  // the document's output wins
-  StartPage(dc);  // left open: EndDoc ends it
+  StartPage(dc);                           // left open: EndDoc ends it
   EXPECT_GT(EndDoc(dc), 0);
   EXPECT_EQ(platform::GetPrintJob(dc)->pages.size(), 1u);
   EXPECT_EQ(PdfInfo(chosen, "Pages"), "1");

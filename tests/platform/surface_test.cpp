@@ -48,7 +48,9 @@ TEST(SurfaceTest, ResizedSurfaceKeepsItsContextsWithinTheNewSize) {
   TestDib dib(4, 4, 24);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) dib.Set(x, y, 0x00ABCDEF);
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 4, 4, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY), 4);
+  EXPECT_EQ(
+      StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 4, 4, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      4);
   EXPECT_EQ(surface.Pixel(1, 2), 0xABCDEFu);
   DeleteDC(dc);
 }
@@ -72,8 +74,9 @@ TEST(SurfaceTest, DestroyingTheSurfaceDetachesItsContexts) {
   HDC dc = platform::CreateSurfaceDC(*surface, POINT{0, 0}, RECT{0, 0, 2, 2});
   surface.reset();
   TestDib dib(1, 1, 24);
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 1, 1, 0, 0, 1, 1, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
-            GDI_ERROR);
+  EXPECT_EQ(
+      StretchDIBits(dc, 0, 0, 1, 1, 0, 0, 1, 1, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      GDI_ERROR);
   EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);  // the context itself lives on
   EXPECT_TRUE(DeleteDC(dc));
 }

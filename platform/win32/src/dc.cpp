@@ -16,7 +16,8 @@ using namespace platform::gdi;
 
 namespace platform::gdi {
 
-DeviceContext::DeviceContext(DCKind kind) : GdiObject(kKind), kind(kind), palette(DefaultPalette()) {}
+DeviceContext::DeviceContext(DCKind kind)
+    : GdiObject(kKind), kind(kind), palette(DefaultPalette()) {}
 
 DeviceContext::~DeviceContext() = default;
 

@@ -25,7 +25,7 @@ class DeviceContext : public GdiObject {
   RECT clip{};                      // in surface pixels
   std::unique_ptr<PrintJob> print;  // printer contexts
 
-  HPALETTE palette;                 // starts as the stock default palette
+  HPALETTE palette;  // starts as the stock default palette
   bool paletteBackground = false;
   int mapMode = MM_TEXT;
   int stretchMode = BLACKONWHITE;

@@ -76,8 +76,8 @@ void DibSource::ReadPixels(int row, std::span<const int> columns, const std::uin
   const BYTE* bits = RowBits(row);
   // Nearest-pixel columns either repeat (enlarging) or skip (reducing), never both, so
   // a span as long as the list means consecutive columns.
-  bool contiguous = !columns.empty() &&
-                    columns.back() - columns.front() + 1 == static_cast<int>(columns.size());
+  bool contiguous =
+      !columns.empty() && columns.back() - columns.front() + 1 == static_cast<int>(columns.size());
   if (contiguous && m_nBitCount >= 8) {
     // Unstretched rows, the common case of painting: no column lookups.
     const BYTE* p = bits + static_cast<std::size_t>(columns.front()) * (m_nBitCount / 8);

@@ -1,8 +1,9 @@
 // GDI objects: the handle table, DeleteObject, GetStockObject, GetObjectType.
 //
 // A handle is a serial number that only grows, so a deleted object's handle never
-// comes back; its low bits tell the kind of object. The table holds at most 10000 live objects, GDI's default quota per
-// process, so a caller that leaks cannot take the machine's memory.
+// comes back; its low bits tell the kind of object. The table holds at most 10000
+// live objects, GDI's default quota per process, so a caller that leaks cannot take
+// the machine's memory.
 #include "gdiobj.h"
 
 #include "dc.h"

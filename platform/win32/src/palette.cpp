@@ -20,10 +20,10 @@ using namespace platform::gdi;
 namespace platform::gdi {
 
 HPALETTE DefaultPalette() {
-  static void* handle = Insert(
-      std::make_unique<LogicalPalette>(std::vector<PALETTEENTRY>(
-          SystemPalette::StaticColours().begin(), SystemPalette::StaticColours().end())),
-      true);
+  static void* handle =
+      Insert(std::make_unique<LogicalPalette>(std::vector<PALETTEENTRY>(
+                 SystemPalette::StaticColours().begin(), SystemPalette::StaticColours().end())),
+             true);
   return static_cast<HPALETTE>(handle);
 }
 
@@ -113,8 +113,8 @@ UINT WINAPI RealizePalette(HDC dc) {
   }
   if (!IsPaletteDevice(*context)) return 0;
   auto* logical = FindAs<LogicalPalette>(context->palette);
-  UINT taken = ScreenPalette().Realize(context->palette, logical->Entries(),
-                                       context->paletteBackground);
+  UINT taken =
+      ScreenPalette().Realize(context->palette, logical->Entries(), context->paletteBackground);
   if (taken != 0) NotifyPaletteChanged(context->window);
   return taken;
 }

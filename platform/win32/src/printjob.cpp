@@ -30,7 +30,8 @@ int DevicePixels(double inches, int dpi) { return static_cast<int>(std::lround(i
 bool EndsWithPng(const std::string& path) {
   if (path.size() < 4) return false;
   std::string tail = path.substr(path.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return tail == ".png";
 }
 
@@ -81,8 +82,8 @@ int PrintJob::DeviceCaps(int index) const {
 
 int PrintJob::StartDoc(const DOCINFOA& info) {
   if (m_bInDoc) return SP_ERROR;
-  std::string output = info.lpszOutput != nullptr && *info.lpszOutput != '\0' ? info.lpszOutput
-                                                                              : m_setup.output;
+  std::string output =
+      info.lpszOutput != nullptr && *info.lpszOutput != '\0' ? info.lpszOutput : m_setup.output;
   std::string name = info.lpszDocName != nullptr ? info.lpszDocName : "";
   Output kind = output.empty() ? Output::None : EndsWithPng(output) ? Output::Png : Output::Pdf;
   if (kind == Output::Png) {
@@ -92,7 +93,8 @@ int PrintJob::StartDoc(const DOCINFOA& info) {
   }
   if (kind == Output::Pdf) {
     double points = 72.0 / m_setup.dpi;
-    m_pPdf = cairo_pdf_surface_create(output.c_str(), m_nPageWidth * points, m_nPageHeight * points);
+    m_pPdf =
+        cairo_pdf_surface_create(output.c_str(), m_nPageWidth * points, m_nPageHeight * points);
     if (cairo_surface_status(m_pPdf) != CAIRO_STATUS_SUCCESS) {
       cairo_surface_destroy(m_pPdf);
       m_pPdf = nullptr;
@@ -177,12 +179,13 @@ bool PrintJob::Finish(bool aborted) {
 bool PrintJob::Draw(const DibSource& dib, const StretchRect& rect) {
   PageImage image;
   image.rect = rect;
-  image.xs = MapAxis(rect.destX, rect.destWidth, 0, m_nPageWidth, rect.srcX, rect.srcWidth, dib.Width());
+  image.xs =
+      MapAxis(rect.destX, rect.destWidth, 0, m_nPageWidth, rect.srcX, rect.srcWidth, dib.Width());
   image.ys = MapAxis(rect.destY, rect.destHeight, 0, m_nPageHeight, rect.srcTop, rect.srcHeight,
                      dib.Height());
-  image.printed.destination = RECT{ToLong(rect.destX), ToLong(rect.destY),
-                                   ToLong(rect.destX + rect.destWidth),
-                                   ToLong(rect.destY + rect.destHeight)};
+  image.printed.destination =
+      RECT{ToLong(rect.destX), ToLong(rect.destY), ToLong(rect.destX + rect.destWidth),
+           ToLong(rect.destY + rect.destHeight)};
   image.printed.drawn = RECT{0, 0, 0, 0};
   image.printed.bitCount = dib.BitCount();
   if (!image.xs.Empty() && !image.ys.Empty()) {
@@ -217,7 +220,8 @@ bool PrintJob::WritePdfPage() {
   double toPoints = 72.0 / m_setup.dpi;
   for (const PageImage& image : m_page) {
     if (image.pixels.empty()) continue;
-    cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.subWidth, image.subHeight);
+    cairo_surface_t* pixels =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.subWidth, image.subHeight);
     if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
       cairo_surface_destroy(pixels);
       cairo_destroy(cr);
@@ -227,7 +231,8 @@ bool PrintJob::WritePdfPage() {
     unsigned char* data = cairo_image_surface_get_data(pixels);
     int stride = cairo_image_surface_get_stride(pixels);
     for (int r = 0; r < image.subHeight; ++r) {
-      std::copy_n(image.pixels.data() + static_cast<std::size_t>(r) * image.subWidth, image.subWidth,
+      std::copy_n(image.pixels.data() + static_cast<std::size_t>(r) * image.subWidth,
+                  image.subWidth,
                   reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(r) * stride));
     }
     cairo_surface_mark_dirty(pixels);
@@ -272,9 +277,11 @@ void PrintJob::FillPngRow(int y, std::uint32_t* row) const {
   for (const PageImage& image : m_page) {
     if (image.pixels.empty() || y < image.ys.first || y >= image.ys.End()) continue;
     int sourceRow = image.ys.source[static_cast<std::size_t>(y - image.ys.first)] - image.subY;
-    const std::uint32_t* source = image.pixels.data() + static_cast<std::size_t>(sourceRow) * image.subWidth;
+    const std::uint32_t* source =
+        image.pixels.data() + static_cast<std::size_t>(sourceRow) * image.subWidth;
     std::uint32_t* out = row + image.xs.first;
-    for (std::size_t i = 0; i < image.xs.source.size(); ++i) out[i] = source[image.xs.source[i] - image.subX];
+    for (std::size_t i = 0; i < image.xs.source.size(); ++i)
+      out[i] = source[image.xs.source[i] - image.subX];
   }
 }
 

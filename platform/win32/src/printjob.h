@@ -50,9 +50,9 @@ class PrintJob {
 
   struct PageImage {
     StretchRect rect;
-    AxisMap xs, ys;                     // visible device pixels and their source pixels
+    AxisMap xs, ys;  // visible device pixels and their source pixels
     int subX = 0, subY = 0, subWidth = 0, subHeight = 0;  // the source pixels kept
-    std::vector<std::uint32_t> pixels;  // subWidth x subHeight, rows from the top
+    std::vector<std::uint32_t> pixels;                    // subWidth x subHeight, rows from the top
     PrintedImage printed;
   };
 
@@ -63,7 +63,7 @@ class PrintJob {
   bool Finish(bool aborted);
 
   PrinterSetup m_setup;
-  int m_nPageWidth;   // device pixels
+  int m_nPageWidth;  // device pixels
   int m_nPageHeight;
   bool m_bInDoc = false;
   bool m_bPageOpen = false;

@@ -48,9 +48,12 @@ std::uint32_t* Surface::Row(int y) {
 const std::uint32_t* Surface::Row(int y) const { return const_cast<Surface*>(this)->Row(y); }
 
 void Surface::Fill(const RECT& rect, std::uint32_t colour) {
-  int left = std::clamp<int>(rect.left, 0, m_nWidth), right = std::clamp<int>(rect.right, 0, m_nWidth);
-  int top = std::clamp<int>(rect.top, 0, m_nHeight), bottom = std::clamp<int>(rect.bottom, 0, m_nHeight);
-  for (int y = top; y < bottom && left < right; ++y) std::fill(Row(y) + left, Row(y) + right, colour);
+  int left = std::clamp<int>(rect.left, 0, m_nWidth),
+      right = std::clamp<int>(rect.right, 0, m_nWidth);
+  int top = std::clamp<int>(rect.top, 0, m_nHeight),
+      bottom = std::clamp<int>(rect.bottom, 0, m_nHeight);
+  for (int y = top; y < bottom && left < right; ++y)
+    std::fill(Row(y) + left, Row(y) + right, colour);
 }
 
 bool Surface::WritePng(const std::string& path) const {

@@ -110,7 +110,8 @@ std::uint32_t SystemPalette::Nearest(std::uint32_t rgb) const {
     }
   }
   const PALETTEENTRY& e = m_entries[best];
-  std::uint32_t result = (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue;
+  std::uint32_t result =
+      (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue;
   if (m_nearest.size() >= kMaxMemo) m_nearest.clear();
   m_nearest.emplace(rgb, result);
   return result;

@@ -46,11 +46,11 @@ struct PrintedPage {
 struct PrintJobRecord {
   int jobId = 0;
   std::string documentName;
-  std::string output;               // where the pages went; empty when only recorded
-  std::vector<std::string> files;   // files written (the PDF, or one PNG per page)
-  std::vector<PrintedPage> pages;   // pages ended successfully, in order
-  bool ended = false;               // EndDoc succeeded
-  bool aborted = false;             // AbortDoc, or the context deleted mid-job
+  std::string output;              // where the pages went; empty when only recorded
+  std::vector<std::string> files;  // files written (the PDF, or one PNG per page)
+  std::vector<PrintedPage> pages;  // pages ended successfully, in order
+  bool ended = false;              // EndDoc succeeded
+  bool aborted = false;            // AbortDoc, or the context deleted mid-job
 };
 
 // The current or most recent job of a printer context; nothing for another handle
