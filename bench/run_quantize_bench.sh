@@ -4,8 +4,8 @@
 #   quantize-tiff IN OUT                      (ours: median cut, ordered dither)
 #   convert IN +dither -colors 256 OUT        (ImageMagick; goal: ours >= 20x faster)
 #   tiffmedian -C 256 IN OUT                  (libtiff; goal: ours within 1.5x)
-# All three run single-threaded, alternately, in one run; prints mean wall times and
-# the ratios.
+# All three run single-threaded, alternately, in one run; prints mean wall and CPU
+# times and the ratios.
 #
 #   bench/run_quantize_bench.sh [BUILD_DIR] [IN.jpg] [RUNS] [MAGICK_RUNS]
 set -euo pipefail
@@ -36,20 +36,23 @@ for f in ours median; do
   fi
 done
 
-now() { date +%s%N; }
-time_ns() { local t0; t0=$(now); "$@" > /dev/null; echo $(($(now) - t0)); }
-total_ours=0 total_median=0 total_magick=0
+# Wall and CPU (user + system) time of one run, in ms; on a shared machine the CPU
+# times are the steadier comparison.
+measure() { /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" > /dev/null; awk '{ print $1 * 1000, ($2 + $3) * 1000 }' "$work/time"; }
+declare -A wall cpu
+for tool in ours median magick; do wall[$tool]=0; cpu[$tool]=0; done
+add() { local w c; read -r w c < <(measure "${@:2}"); wall[$1]=$(awk -v a="${wall[$1]}" -v b="$w" 'BEGIN { print a + b }');
+        cpu[$1]=$(awk -v a="${cpu[$1]}" -v b="$c" 'BEGIN { print a + b }'); }
 for i in $(seq "$runs"); do
-  total_ours=$((total_ours + $(time_ns "$ours" "$work/in.tif" "$work/ours.tif")))
-  total_median=$((total_median + $(time_ns tiffmedian -C 256 "$work/in.tif" "$work/median.tif")))
-  if [ "$i" -le "$magick_runs" ]; then
-    total_magick=$((total_magick + $(time_ns convert "$work/in.tif" +dither -colors 256 "$work/magick.tif")))
-  fi
+  add ours "$ours" "$work/in.tif" "$work/ours.tif"
+  add median tiffmedian -C 256 "$work/in.tif" "$work/median.tif"
+  if [ "$i" -le "$magick_runs" ]; then add magick convert "$work/in.tif" +dither -colors 256 "$work/magick.tif"; fi
 done
-awk -v o="$total_ours" -v t="$total_median" -v m="$total_magick" -v n="$runs" -v mn="$magick_runs" 'BEGIN {
-  ours = o / n; median = t / n; magick = m / mn
-  printf "quantize-tiff %.1f ms, tiffmedian %.1f ms (means of %d); convert -colors 256 %.1f ms (mean of %d)\n",
-         ours / 1e6, median / 1e6, n, magick / 1e6, mn
-  printf "convert / ours: %.1fx faster (goal >= 20)\n", magick / ours
-  printf "ours / tiffmedian: %.2f (goal <= 1.5)\n", ours / median
+awk -v ow="${wall[ours]}" -v oc="${cpu[ours]}" -v tw="${wall[median]}" -v tc="${cpu[median]}" \
+    -v mw="${wall[magick]}" -v mc="${cpu[magick]}" -v n="$runs" -v mn="$magick_runs" 'BEGIN {
+  ow /= n; oc /= n; tw /= n; tc /= n; mw /= mn; mc /= mn
+  printf "mean wall (cpu) ms: quantize-tiff %.0f (%.0f), tiffmedian %.0f (%.0f) over %d runs; convert %.0f (%.0f) over %d\n",
+         ow, oc, tw, tc, n, mw, mc, mn
+  printf "convert / ours: %.1fx faster by wall time, %.1fx by cpu time (goal >= 20)\n", mw / ow, mc / oc
+  printf "ours / tiffmedian: %.2f by wall time, %.2f by cpu time (goal <= 1.5)\n", ow / tw, oc / tc
 }'
