@@ -254,6 +254,7 @@ TEST_F(FrameTest, ResizingSendsSizeAndInvalidatesMovingAChildRepaintsBothPlaces)
 
 TEST_F(FrameTest, StyleChangesTakeEffectWithFrameChanged) {
   HWND hwnd = Quiet(Top(0, 0, 100, 100));
+  ValidateRect(hwnd, nullptr);
   LONG_PTR style = GetWindowLongA(hwnd, GWL_STYLE);
   EXPECT_EQ(SetWindowLongA(hwnd, GWL_STYLE, style | WS_BORDER | WS_CHILD), style);
   EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD, 0);  // cannot become a child
@@ -264,6 +265,9 @@ TEST_F(FrameTest, StyleChangesTakeEffectWithFrameChanged) {
   GetClientRect(hwnd, &r);
   EXPECT_EQ(r.right, 98);
   ExpectSequence({{WM_SIZE, hwnd, SIZE_RESTORED, MAKELPARAM(98, 98)}}, "frame changed");
+  RECT update;
+  ASSERT_TRUE(GetUpdateRect(hwnd, &update, FALSE));  // the client area moved inside the border
+  EXPECT_TRUE(RectIs(update, 0, 0, 98, 98)) << Show(update);
 }
 
 class WindowLongTest : public WindowTest {};
@@ -355,6 +359,11 @@ TEST_F(WindowTreeTest, FindByClassAndTitleAndTextIsCutToTheBuffer) {
   EXPECT_EQ(GetWindowTextA(b, buffer, sizeof buffer), 4);
   EXPECT_STREQ(buffer, "Long");
   EXPECT_EQ(GetWindowTextA(b, buffer, 0), 0);
+  HWND icon = CreateWindowExA(0, other.Name(), MAKEINTATOM(5), 0, 0, 0, 5, 5, nullptr, nullptr,
+                              nullptr, nullptr);  // a resource ordinal, not text
+  EXPECT_EQ(GetWindowTextLengthA(icon), 0);
+  EXPECT_TRUE(SetWindowTextA(icon, MAKEINTATOM(6)));
+  EXPECT_EQ(GetWindowTextA(icon, buffer, sizeof buffer), 0);
   EXPECT_EQ(Log().back().message, static_cast<UINT>(WM_SETTEXT));
 }
 

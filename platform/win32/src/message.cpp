@@ -64,8 +64,9 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SETTEXT: {
       Window* window = WindowManager::Get().Find(hwnd);
       if (window == nullptr) return FALSE;
-      const char* text = reinterpret_cast<const char*>(lParam);
-      window->text = text != nullptr ? text : "";
+      // A small integer is a resource ordinal, not text.
+      const auto text = reinterpret_cast<const char*>(lParam);
+      window->text = static_cast<std::uintptr_t>(lParam) >= 0x10000 ? text : "";
       return TRUE;
     }
     case WM_CLOSE: DestroyWindow(hwnd); return 0;

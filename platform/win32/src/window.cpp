@@ -11,14 +11,21 @@
 #include <platform/screen.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <new>
+#include <string>
 
 using platform::user::MessageQueue;
 using platform::user::Window;
 using platform::user::WindowManager;
 
 namespace {
+
+// A window's text, or "" for none: a small integer in its place is a resource
+// ordinal (controls showing an icon), not an address.
+std::string TextOf(LPCSTR text) {
+  return reinterpret_cast<std::uintptr_t>(text) < 0x10000 ? std::string() : std::string(text);
+}
 
 int ClampSize(int v) { return std::clamp(v, 0, platform::user::kMaxCoordinate); }
 int ClampPosition(int v) {
@@ -113,7 +120,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   auto window = std::make_unique<Window>();
   window->windowClass = cls;
-  window->text = windowName != nullptr ? windowName : "";
+  window->text = TextOf(windowName);
   window->style = style;
   window->exStyle = exStyle;
   window->proc = cls->proc;
@@ -217,7 +224,7 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
   for (HWND hwnd : wm.TopLevels()) {
     Window* window = wm.Find(hwnd);
     if (cls != nullptr && window->windowClass != cls) continue;
-    if (windowName != nullptr && window->text != windowName) continue;
+    if (windowName != nullptr && window->text != TextOf(windowName)) continue;
     return hwnd;
   }
   return nullptr;

@@ -265,9 +265,11 @@ std::optional<bool> WindowManager::Reshape(Window& window, const RECT& rect, boo
   LayoutClient(window);
   const bool clientSized = window.client.right - window.client.left != oldClient.right - oldClient.left ||
                            window.client.bottom - window.client.top != oldClient.bottom - oldClient.top;
+  const bool clientMoved =
+      window.client.left != oldClient.left || window.client.top != oldClient.top;
   if (redraw) {
     if (window.IsChild() && (moved || sized)) Invalidate(*Find(window.parent), &oldRect, true);
-    if ((window.IsChild() && moved) || sized) {
+    if ((window.IsChild() && moved) || sized || clientMoved) {
       Invalidate(window, nullptr, true);
     } else {
       // The strips a hidden scroll bar gave back still show the bar.
