@@ -303,6 +303,17 @@ TEST_F(PrinterTest, FailingEndPageAfterTheFirstCopyStopsAtOnePage) {
   EXPECT_EQ(platform::GetPrintJob(dc)->pages.size(), 1u);
   DeleteDC(dc);
   EXPECT_EQ(PdfInfo(m_dir + "fail.pdf", "Pages"), "1");
+
+  platform::testing::FailNthEndPage(2);
+  HDC png = Printer("fail-%d.png", 75);
+  Start(png, "numbered by printed pages");
+  EXPECT_EQ(PrintCopies(png, dib, 2), 1);
+  EXPECT_EQ(PrintCopies(png, dib, 1), 0);  // the failed page took no number
+  EndDoc(png);
+  EXPECT_EQ(platform::GetPrintJob(png)->files,
+            (std::vector<std::string>{m_dir + "fail-1.png", m_dir + "fail-2.png"}));
+  EXPECT_FALSE(Exists("fail-3.png"));
+  DeleteDC(png);
 }
 
 TEST_F(PrinterTest, FailingStartPageOpensNoPage) {

@@ -73,7 +73,7 @@ extern "C" {
  * Starts a job named info->lpszDocName, written to info->lpszOutput when given,
  * else to the printer's output. Returns a positive job id; SP_ERROR for a stale
  * handle, a null info, a job already started, a PNG pattern without exactly one
- * %d, or a PDF file that cannot be created.
+ * %d, or a PDF file that cannot be created. lpszDatatype and fType are not used.
  */
 int WINAPI StartDocA(HDC dc, const DOCINFOA* info) {
   Guard guard(Lock());

@@ -25,7 +25,9 @@ struct PrinterSetup {
   int dpi = 600;
   // Where the pages go: a PDF file ("out.pdf"); a PNG pattern with one %d for the
   // page number counted from 1 ("page-%d.png", recognised by its .png ending); or
-  // empty, when the pages are only recorded. DOCINFOA::lpszOutput overrides it.
+  // empty, when the pages are only recorded. DOCINFOA::lpszOutput overrides it. PNG
+  // files are numbered by the pages actually printed: a page whose EndPage failed
+  // takes no number.
   std::string output;
 };
 

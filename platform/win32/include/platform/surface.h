@@ -43,7 +43,8 @@ class Surface {
   // drawing into the surface stay attached and clip to the new size.
   void Resize(int width, int height, std::uint32_t fill = kWhite);
 
-  // Writes the surface as an 8-bit RGB PNG file; false when the file cannot be written.
+  // Writes the surface as an 8-bit RGB PNG file; false when the file cannot be written
+  // or the surface is empty.
   bool WritePng(const std::string& path) const;
 
  private:
