@@ -451,10 +451,40 @@ BOOL CDIB::Quantize() { return QuantizeBlock(m_hBits); }
 // decoded ones; on failure the header goes back to describing those.
 BOOL CDIB::QuantizeMatched() {
   BITMAPINFOHEADER biPrevious = *m_pInfo;
+  RGBQUAD aPreviousTable[256];
+  std::memcpy(aPreviousTable, ColorTable(m_pInfo), sizeof(aPreviousTable));
   SetBitCount(24);
-  if (QuantizeBlock(m_hMatchedBits)) return TRUE;
-  *m_pInfo = biPrevious;
-  return FALSE;
+  if (!QuantizeBlock(m_hMatchedBits)) {
+    *m_pInfo = biPrevious;
+    return FALSE;
+  }
+  // Both blocks share the one colour table, now the matched pixels' own: decoded
+  // pixels already reduced to 8 bits are moved to its nearest entries, so that the
+  // side-by-side view does not show them in the matched image's colours.
+  if (biPrevious.biBitCount == 8) RemapIndices(m_hBits, aPreviousTable);
+  return TRUE;
+}
+
+void CDIB::RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable) {
+  const RGBQUAD* pNewTable = ColorTable(m_pInfo);
+  BYTE aMap[256];
+  for (int i = 0; i < 256; ++i) {
+    long lBest = -1;
+    for (int j = 0; j < 256; ++j) {
+      long dr = pOldTable[i].rgbRed - pNewTable[j].rgbRed;
+      long dg = pOldTable[i].rgbGreen - pNewTable[j].rgbGreen;
+      long db = pOldTable[i].rgbBlue - pNewTable[j].rgbBlue;
+      long lDistance = dr * dr + dg * dg + db * db;
+      if (lBest < 0 || lDistance < lBest) {
+        lBest = lDistance;
+        aMap[i] = static_cast<BYTE>(j);
+      }
+    }
+  }
+  auto* pBits = static_cast<BYTE*>(GlobalLock(hBlock));
+  if (pBits == nullptr) return;
+  for (size_t n = GlobalSize(hBlock), k = 0; k < n; ++k) pBits[k] = aMap[pBits[k]];
+  GlobalUnlock(hBlock);
 }
 
 BOOL CDIB::MakePalette(CTIFF* pColorSource) {

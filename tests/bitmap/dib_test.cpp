@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -894,11 +896,29 @@ TEST_F(DibTest, QuantizeMatchedQuantizesTheMatchedPixelsUnderTheSharedHeader) {
   ASSERT_EQ(expected.size(), kDibInfoBytes + 8 * 2);
   ASSERT_TRUE(dib->Quantize());
   std::vector<BYTE> primary = BlockBytes(dib->m_hBits);
+  std::vector<BYTE> oldInfo = InfoBytes(*dib);
 
   ASSERT_TRUE(dib->QuantizeMatched());
-  EXPECT_EQ(InfoBytes(*dib), std::vector<BYTE>(expected.begin(), expected.begin() + kDibInfoBytes));
+  std::vector<BYTE> newInfo = InfoBytes(*dib);
+  EXPECT_EQ(newInfo, std::vector<BYTE>(expected.begin(), expected.begin() + kDibInfoBytes));
   EXPECT_EQ(BlockBytes(dib->m_hMatchedBits), std::vector<BYTE>(expected.begin() + kDibInfoBytes, expected.end()));
-  EXPECT_EQ(BlockBytes(dib->m_hBits), primary);
+
+  // The decoded pixels now index the shared (matched) table: each shows the entry
+  // nearest to the colour it had before.
+  auto colour = [](const std::vector<BYTE>& info, int index) {
+    const BYTE* q = info.data() + 40 + 4 * index;
+    return std::array<int, 3>{q[2], q[1], q[0]};
+  };
+  auto distance = [](std::array<int, 3> a, std::array<int, 3> b) {
+    return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]);
+  };
+  std::vector<BYTE> remapped = BlockBytes(dib->m_hBits);
+  ASSERT_EQ(remapped.size(), primary.size());
+  for (size_t k = 0; k < primary.size(); ++k) {
+    std::array<int, 3> before = colour(oldInfo, primary[k]);
+    int shown = distance(colour(newInfo, remapped[k]), before);
+    for (int j = 0; j < 256; ++j) ASSERT_LE(shown, distance(colour(newInfo, j), before)) << k << " " << j;
+  }
 }
 
 TEST_F(DibTest, QuantizeMatchedThatFailsKeepsTheEightBitHeader) {
