@@ -142,6 +142,29 @@ BEGIN_MESSAGE_MAP(CPictureWnd, CWnd)
   ON_WM_HSCROLL()
 END_MESSAGE_MAP()
 
+// Made with CreateEx: its map sees WM_CREATE, where it makes a child the same way.
+class CCreatedWnd : public CWnd {
+ public:
+  std::vector<std::string> calls;
+  CWnd* child = nullptr;
+  BOOL childCreated = FALSE;
+
+ protected:
+  afx_msg int OnCreate(LPCREATESTRUCTA lpCreateStruct) {
+    calls.push_back(std::string("create ") + lpCreateStruct->lpszName);
+    if (child != nullptr) {
+      childCreated = child->CreateEx(0, lpCreateStruct->lpszClass, "inner", WS_CHILD, 0, 0, 5, 5,
+                                     m_hWnd, nullptr);
+    }
+    return CWnd::OnCreate(lpCreateStruct);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CCreatedWnd, CWnd)
+  ON_WM_CREATE()
+END_MESSAGE_MAP()
+
 class CWndTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -403,6 +426,37 @@ TEST_F(CWndTest, ViewerPaintsThroughBothContextsAndScrollsByMovingPixels) {
   EXPECT_EQ(shot->Pixel(54, 40), 0u);
   EXPECT_EQ(shot->Pixel(55, 40), 0xFFFFFFu);
   wnd.Detach();
+}
+
+TEST_F(CWndTest, CreateExAttachesBeforeTheFirstMessageAndNests) {
+  CCreatedWnd outer;
+  CCreatedWnd inner;
+  outer.child = &inner;
+  ASSERT_TRUE(outer.CreateEx(0, m_className.c_str(), "outer", WS_OVERLAPPED, 0, 0, 50, 50,
+                             nullptr, nullptr));
+  EXPECT_EQ(outer.calls, std::vector<std::string>{"create outer"});
+  EXPECT_EQ(inner.calls, std::vector<std::string>{"create inner"});
+  EXPECT_TRUE(outer.childCreated);
+  EXPECT_EQ(outer.m_pfnSuper, BrowserProc);
+  EXPECT_EQ(CWnd::FromHandlePermanent(inner.m_hWnd), &inner);
+  EXPECT_EQ(::GetParent(inner.m_hWnd), outer.m_hWnd);
+  // The class's procedure saw every message the map passed on, WM_NCCREATE first.
+  std::vector<std::string> events = TakeEvents();
+  ASSERT_FALSE(events.empty());
+  const std::string ncCreate = "browser " + std::to_string(WM_NCCREATE) + " ";
+  EXPECT_EQ(events.front().compare(0, ncCreate.size(), ncCreate), 0) << events.front();
+
+  EXPECT_FALSE(outer.CreateEx(0, m_className.c_str(), "again", 0, 0, 0, 5, 5, nullptr, nullptr));
+  CCreatedWnd lost;
+  EXPECT_FALSE(lost.CreateEx(0, "NoSuchClass", "x", 0, 0, 0, 5, 5, nullptr, nullptr));
+  EXPECT_EQ(lost.m_hWnd, nullptr);
+  HWND plain = CreateWindowExA(0, m_className.c_str(), "plain", 0, 0, 0, 5, 5, nullptr, nullptr,
+                               nullptr, nullptr);
+  EXPECT_EQ(CWnd::FromHandlePermanent(plain), nullptr);  // no hook is left behind
+
+  EXPECT_TRUE(outer.DestroyWindow());
+  EXPECT_EQ(outer.m_hWnd, nullptr);
+  EXPECT_EQ(inner.m_hWnd, nullptr);
 }
 
 TEST_F(CWndTest, DestroyWindowThroughATemporaryLetsGoOfTheHandle) {

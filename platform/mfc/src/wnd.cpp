@@ -5,6 +5,7 @@
 #include "handlemap.h"
 
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -17,6 +18,22 @@ WndMap& Map() {
 
 // The message the thread is handling now, for Default().
 thread_local MSG t_lastSentMsg{};
+
+// The object that CreateEx is creating a window for, until the creation hook has
+// attached it.
+thread_local CWnd* t_pWndInit = nullptr;
+
+// The thread's creation hook, installed by the outermost CreateEx only: a window
+// created from inside another's creation (a child made in WM_CREATE) uses it too.
+thread_local HHOOK t_hHookCbtFilter = nullptr;
+
+LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && t_pWndInit != nullptr) {
+    CWnd* pWndInit = std::exchange(t_pWndInit, nullptr);
+    pWndInit->SubclassWindow(reinterpret_cast<HWND>(wParam));
+  }
+  return ::CallNextHookEx(t_hHookCbtFilter, code, wParam, lParam);
+}
 
 // The device-context objects GetDC made, which ReleaseDC deletes.
 std::unordered_set<CDC*>& WindowDCs() {
@@ -138,6 +155,24 @@ HWND CWnd::UnsubclassWindow() {
 
 WNDPROC* CWnd::GetSuperWndProcAddr() { return &m_pfnSuper; }
 
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName,
+                    DWORD dwStyle, int x, int y, int nWidth, int nHeight, HWND hWndParent,
+                    HMENU nIDorHMenu, LPVOID lpParam) {
+  if (m_hWnd != nullptr) return FALSE;
+  CWnd* pOuterInit = std::exchange(t_pWndInit, this);
+  const bool bInstalled = t_hHookCbtFilter == nullptr;
+  if (bInstalled) t_hHookCbtFilter = ::SetWindowsHookExA(WH_CBT, AfxCbtFilterHook, nullptr, 0);
+  HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth,
+                                nHeight, hWndParent, nIDorHMenu, nullptr, lpParam);
+  if (bInstalled) {
+    ::UnhookWindowsHookEx(t_hHookCbtFilter);
+    t_hHookCbtFilter = nullptr;
+  }
+  t_pWndInit = pOuterInit;
+  // A refused creation sent WM_NCDESTROY, which detached this object again.
+  return hWnd != nullptr && m_hWnd == hWnd;
+}
+
 // ----- dispatch ------------------------------------------------------------------
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -180,6 +215,7 @@ LRESULT CWnd::Default() {
 
 void CWnd::PostNcDestroy() {}
 
+int CWnd::OnCreate(LPCREATESTRUCTA) { return static_cast<int>(Default()); }
 void CWnd::OnPaint() { Default(); }
 void CWnd::OnDestroy() { Default(); }
 void CWnd::OnSize(UINT, int, int) { Default(); }

@@ -118,7 +118,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
 // FALSE while windows of the class exist, or for an unknown class.
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 
-// Sends WM_NCCREATE, WM_CREATE and WM_SIZE. A top-level window's position is its
+// Calls the WH_CBT hooks, then sends WM_NCCREATE, WM_CREATE and WM_SIZE. A top-level
+// window's position is its
 // place on the screen; a child's is relative to its parent's client area. Sizes
 // are clamped to 0..32767. NULL for an unknown class, a WS_CHILD window without a
 // valid parent, or a window procedure that refuses WM_NCCREATE or WM_CREATE.
@@ -192,6 +193,30 @@ BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point);
 #define SM_CYVSCROLL 20
 #define SM_CXHSCROLL 21
 int WINAPI GetSystemMetrics(int index);
+
+// ---------------------------------------------------------------------------------
+// Hooks: only WH_CBT, and of it only HCBT_CREATEWND, sent by CreateWindowExA once the
+// window exists and before it gets WM_NCCREATE (wParam: the window, lParam: a
+// CBT_CREATEWNDA). A non-zero result refuses the window, which then gets only
+// WM_NCDESTROY (so an object attached by the hook lets go). Hooks are the process's:
+// the thread argument is not used, as windows belong to one thread.
+
+DECLARE_HANDLE(HHOOK);
+typedef LRESULT(CALLBACK* HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
+
+#define WH_CBT 5
+#define HCBT_CREATEWND 3
+
+typedef struct tagCBT_CREATEWNDA {
+  LPCREATESTRUCTA lpcs;
+  HWND hwndInsertAfter;
+} CBT_CREATEWNDA, *LPCBT_CREATEWNDA;
+
+// NULL for another kind of hook or a null procedure. The newest hook is called first.
+HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);
+// Calls the hook installed before this one; 0 when there is none.
+LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 
 // ---------------------------------------------------------------------------------
 // Messages

@@ -5,6 +5,7 @@
 // as a bit), z-order changes (windows stay in creation order), WM_MOVE and the
 // WM_NC* layout messages (the frame is computed by the system, as only the 1-pixel
 // border and the standard scroll bars exist).
+#include "hooks.h"
 #include "messagequeue.h"
 #include "windowmanager.h"
 
@@ -160,6 +161,12 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   CREATESTRUCTA cs{param,  instance, menu,   parent,     height,    width,
                    y,      x,        static_cast<LONG>(style), windowName, className, exStyle};
+  CBT_CREATEWNDA cbt{&cs, nullptr};
+  if (platform::user::CallCbtHooks(HCBT_CREATEWND, reinterpret_cast<WPARAM>(hwnd),
+                                   reinterpret_cast<LPARAM>(&cbt)) != 0) {
+    return AbandonCreation(hwnd);
+  }
+  if (wm.Find(hwnd) == nullptr) return nullptr;
   if (SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0) {
     return AbandonCreation(hwnd);
   }

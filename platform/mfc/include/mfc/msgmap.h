@@ -86,6 +86,9 @@ CWnd* AfxWndFromHandle(HWND hWnd);
 
 #define ON_WM_PAINT() \
   AFX_MSG_ENTRY(WM_PAINT, AFX_MSG_CALL(OnPaint, void (ThisClass::*)())(); return 0;)
+#define ON_WM_CREATE()                                                                 \
+  AFX_MSG_ENTRY(WM_CREATE, return AFX_MSG_CALL(OnCreate, int (ThisClass::*)(LPCREATESTRUCTA))( \
+                               reinterpret_cast<LPCREATESTRUCTA>(lParam));)
 #define ON_WM_DESTROY() \
   AFX_MSG_ENTRY(WM_DESTROY, AFX_MSG_CALL(OnDestroy, void (ThisClass::*)())(); return 0;)
 #define ON_WM_NCDESTROY() \

@@ -59,6 +59,14 @@ class CWnd : public CCmdTarget {
   HWND UnsubclassWindow();
   virtual WNDPROC* GetSuperWndProcAddr();
 
+  // Creates the window with this object attached from its first message on
+  // (WM_NCCREATE), so WM_CREATE already reaches the message map; the class's own
+  // procedure becomes m_pfnSuper. FALSE when this object has a window or the
+  // creation fails.
+  virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName,
+                        DWORD dwStyle, int x, int y, int nWidth, int nHeight, HWND hWndParent,
+                        HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   // TRUE when a map entry handled the message, with its result in *pResult.
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
@@ -111,6 +119,7 @@ class CWnd : public CCmdTarget {
 
  protected:
   // The default handlers pass the message on (Default).
+  afx_msg int OnCreate(LPCREATESTRUCTA lpCreateStruct);
   afx_msg void OnPaint();
   afx_msg void OnDestroy();
   afx_msg void OnSize(UINT nType, int cx, int cy);
