@@ -1,5 +1,25 @@
-// user32: message boxes, rectangles, window classes and windows, messages, painting
-// and the standard scroll bars.
+// user32: message boxes, rectangles, window classes and windows, hooks, messages,
+// painting and the standard scroll bars.
+//
+// Exports, by family (one source file each):
+//   messagebox.cpp  MessageBoxA
+//   rect.cpp        SetRect, SetRectEmpty, CopyRect, IsRectEmpty, EqualRect, PtInRect,
+//                   OffsetRect, InflateRect, IntersectRect, UnionRect
+//   window.cpp      RegisterClassA, UnregisterClassA, CreateWindowExA, DestroyWindow,
+//                   IsWindow, GetParent, GetDlgItem, GetDlgCtrlID, FindWindowA,
+//                   GetWindowTextA, GetWindowTextLengthA, SetWindowTextA,
+//                   GetWindowLongA, SetWindowLongA, SetWindowPos, MoveWindow,
+//                   GetWindowRect, GetClientRect, ClientToScreen, ScreenToClient,
+//                   GetSystemMetrics
+//   hooks.cpp       SetWindowsHookExA, UnhookWindowsHookEx, CallNextHookEx
+//   message.cpp     DefWindowProcA, CallWindowProcA, SendMessageA, PostMessageA,
+//                   PostQuitMessage, PeekMessageA, GetMessageA, DispatchMessageA
+//   paint.cpp       GetSysColor, FillRect, InvalidateRect, ValidateRect, GetUpdateRect,
+//                   UpdateWindow, BeginPaint, EndPaint, GetDC, ReleaseDC, WindowFromDC,
+//                   ScrollWindowEx
+//   scrollbar.cpp   SetScrollInfo, GetScrollInfo, SetScrollPos, GetScrollPos,
+//                   SetScrollRange, GetScrollRange, ShowScrollBar
+// The host's view of windows (captures, the tree) is in platform/windows_system.h.
 //
 // On this LP64 platform a window procedure does not fit a 32-bit LONG, so
 // GetWindowLongA/SetWindowLongA take and return LONG_PTR, as the ...LongPtrA forms

@@ -2,9 +2,9 @@
 // position and size, coordinates.
 //
 // Left out on purpose: visibility (every window is shown; WS_VISIBLE is only kept
-// as a bit), z-order changes (windows stay in creation order), WM_MOVE and the
-// WM_NC* layout messages (the frame is computed by the system, as only the 1-pixel
-// border and the standard scroll bars exist).
+// as a bit), z-order changes (windows stay in creation order), WM_MOVE, and
+// WM_NCCALCSIZE / WM_NCPAINT (the system lays out and draws the frame itself, as
+// only the 1-pixel border and the standard scroll bars exist).
 #include "hooks.h"
 #include "messagequeue.h"
 #include "windowmanager.h"
