@@ -1,0 +1,134 @@
+// CJPG::MatchToMonitor: every pixel of the decoded JPEG through the engine, one
+// record a call, into a second pixel block of the same layout.
+//
+// The engine takes red, green, blue in components 0..2 and gives them back in that
+// order; the DIB stores blue, green, red. Each byte goes in the high half of its
+// component. The session is ended on every path once it was begun, and the DIB gets
+// a matched block only when every pixel was matched.
+#include "jpeg/Jpg.h"
+
+#include "bitmap/Dib.h"
+#include "color/ColorEngine.h"
+#include "viewer/ModuleState.h"
+#include "viewer/ProfileName.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kDefaultDisplay = "Default Display";
+
+// A movable global block, locked while held, freed unless handed over.
+class CLockedBlock {
+ public:
+  CLockedBlock(ULONGLONG nBytes, UINT nFlags) {
+    if (nBytes > SIZE_MAX) return;
+    m_hBlock = GlobalAlloc(GMEM_MOVEABLE | nFlags, static_cast<size_t>(nBytes));
+    if (m_hBlock != nullptr) m_pBytes = static_cast<BYTE*>(GlobalLock(m_hBlock));
+  }
+  ~CLockedBlock() {
+    HGLOBAL hBlock = Release();
+    if (hBlock != nullptr) GlobalFree(hBlock);
+  }
+  CLockedBlock(const CLockedBlock&) = delete;
+  CLockedBlock& operator=(const CLockedBlock&) = delete;
+
+  BYTE* Bytes() const { return m_pBytes; }
+
+  // Unlocks the block and hands it over.
+  HGLOBAL Release() {
+    HGLOBAL hBlock = m_hBlock;
+    if (hBlock != nullptr) GlobalUnlock(hBlock);
+    m_hBlock = nullptr;
+    m_pBytes = nullptr;
+    return hBlock;
+  }
+
+ private:
+  HGLOBAL m_hBlock = nullptr;
+  BYTE* m_pBytes = nullptr;
+};
+
+// a x b, or a value no block can have when the product does not fit 64 bits.
+ULONGLONG Product(ULONGLONG a, ULONGLONG b) {
+  ULONGLONG nProduct = 0;
+  return __builtin_mul_overflow(a, b, &nProduct) ? ~ULONGLONG{0} : nProduct;
+}
+
+// The matched copy of hBits (nHeight rows of nStride bytes, 3 bytes a pixel), or NULL
+// after "Failed in Matching": a block cannot be had, hBits is short of the rows, or
+// the engine refuses a pixel.
+HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
+  ULONGLONG nWidthPixels = nWidth > 0 ? static_cast<ULONGLONG>(nWidth) : 0;
+  ULONGLONG nRows = nHeight > 0 ? static_cast<ULONGLONG>(nHeight) : 0;
+  ULONGLONG nImageBytes = Product(nStride, nRows);
+
+  CLockedBlock input(nStride, 0);
+  CLockedBlock outputRow(3 * nWidthPixels, 0);
+  CLockedBlock output(nImageBytes, 0);
+  // Zeroed, so the component the engine is not given reads as 0.
+  CLockedBlock records(Product(Product(nWidthPixels, nRows), sizeof(MatchColor)), GMEM_ZEROINIT);
+  // The decoded block must hold every row that is read from it.
+  const BYTE* pBits = nullptr;
+  if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes) pBits = static_cast<const BYTE*>(GlobalLock(hBits));
+
+  BOOL bMatched = input.Bytes() != nullptr && outputRow.Bytes() != nullptr && output.Bytes() != nullptr &&
+                  records.Bytes() != nullptr && pBits != nullptr;
+  auto* pRecord = reinterpret_cast<MatchColor*>(records.Bytes());
+  for (ULONGLONG i = 0; bMatched && i < nRows; ++i) {
+    std::memcpy(input.Bytes(), pBits + i * nStride, static_cast<size_t>(nStride));
+    for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
+      const BYTE* pPixel = input.Bytes() + 3 * j;
+      pRecord->c[0] = static_cast<uint16_t>(pPixel[2] << 8);
+      pRecord->c[1] = static_cast<uint16_t>(pPixel[1] << 8);
+      pRecord->c[2] = static_cast<uint16_t>(pPixel[0] << 8);
+      if (g_pColorEngine->m_pfnMatch(1, pRecord) != 0) {
+        bMatched = FALSE;
+        break;
+      }
+      BYTE* pOut = outputRow.Bytes() + 3 * j;
+      pOut[0] = static_cast<BYTE>(pRecord->c[2] >> 8);
+      pOut[1] = static_cast<BYTE>(pRecord->c[1] >> 8);
+      pOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
+    }
+    if (bMatched) std::memcpy(output.Bytes() + i * nStride, outputRow.Bytes(), static_cast<size_t>(3 * nWidthPixels));
+  }
+  if (pBits != nullptr) GlobalUnlock(hBits);
+  if (!bMatched) {
+    PluginMessageBox("Failed in Matching");
+    return nullptr;
+  }
+  return output.Release();
+}
+
+}  // namespace
+
+void CJPG::MatchToMonitor(CDIB* pDIB) {
+  const CString& strSource = g_strProfilePaths[0];
+  if (strSource.GetLength() + 1 > kProfilePathSize) return;
+  char szSource[kProfilePathSize] = {};
+  std::memcpy(szSource, static_cast<LPCTSTR>(strSource), static_cast<size_t>(strSource.GetLength()));
+
+  char* pszMonitor = nullptr;
+  if (pDIB->m_hMatchedBits != nullptr || g_pColorEngine->m_pfnGetMonitorProfile(&pszMonitor) != 0 ||
+      pszMonitor == nullptr) {
+    PluginMessageBox("Please select the source monitor profile first");
+    return;
+  }
+  if (std::strcmp(pszMonitor, kDefaultDisplay) == 0) {
+    PluginMessageBox("Please exit the application and run SCRNPICK program\n to set the monitor profile.",
+                     MB_ICONEXCLAMATION);
+    return;
+  }
+
+  int16_t nStatus = g_pColorEngine->m_pfnBeginMatchingSession(szSource, pszMonitor);
+  if (nStatus != 0) {
+    CString strText;
+    strText.Format("BeginMatchingerror=>%d", nStatus);
+    PluginMessageBox(strText);
+  }
+  HGLOBAL hMatched = MatchRows(pDIB->m_hBits, m_nWidth, m_nHeight, DIBRowBytes(static_cast<WORD>(m_nBitCount), m_nWidth));
+  g_pColorEngine->m_pfnEndMatching();
+  if (hMatched != nullptr) pDIB->m_hMatchedBits = hMatched;
+}
