@@ -32,6 +32,7 @@ struct GlobalHeap {
   std::unordered_map<HGLOBAL, std::unique_ptr<Block>> blocks;
   std::size_t limit = 0;  // 0: not read from the environment yet
   unsigned long failCountdown = 0;
+  int fill = -1;  // byte for blocks without GMEM_ZEROINIT; -1: none
 };
 
 GlobalHeap& Heap() {
@@ -81,6 +82,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes) {
     return nullptr;
   }
   if (flags & GMEM_ZEROINIT) std::memset(block->data.get(), 0, bytes + 1);
+  else if (heap.fill >= 0) std::memset(block->data.get(), heap.fill, bytes + 1);
   block->size = bytes;
   block->flags = flags;
   HGLOBAL handle = (flags & GMEM_MOVEABLE) ? static_cast<HGLOBAL>(block.get())
@@ -168,6 +170,12 @@ void SetGlobalAllocLimit(std::size_t bytes) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
   heap.limit = bytes == 0 ? LimitFromEnvironment() : bytes;
+}
+
+void SetGlobalAllocFill(int byte) {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  heap.fill = byte < 0 ? -1 : (byte & 0xFF);
 }
 
 std::size_t GlobalAllocLimit() {

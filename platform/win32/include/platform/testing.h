@@ -16,6 +16,11 @@ void FailNthGlobalAlloc(unsigned long n);
 void SetGlobalAllocLimit(std::size_t bytes);
 std::size_t GlobalAllocLimit();
 
+// Fills every block that GlobalAlloc makes without GMEM_ZEROINIT with this byte, so a
+// test can see which bytes a caller never wrote; -1 (the default) leaves them as the
+// heap gives them.
+void SetGlobalAllocFill(int byte);
+
 // Number of global memory blocks allocated and not yet freed.
 std::size_t LiveGlobalBlocks();
 
