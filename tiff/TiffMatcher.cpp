@@ -45,7 +45,7 @@ void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMa
   }
   m_bOn = TRUE;
   m_pfnMatch = g_pColorEngine->m_pfnMatch;
-  if (!m_block.Allocate(nBlockBytes, TRUE)) CheckPointer(nullptr);
+  if (!m_block.Allocate(nBlockBytes, FALSE)) CheckPointer(nullptr);
   if (bMatchColorMap) MatchColorMap(pTIFF);
 }
 

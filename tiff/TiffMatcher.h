@@ -22,8 +22,9 @@ class CTiffMatcher {
 
   // Matching set-up: on only when the image saved a profile and the engine is bound;
   // off after the monitor profile cannot be had or was never chosen (with the
-  // messages for both). Allocates the matched block of nBlockBytes, raising when it
-  // cannot be had. With bMatchColorMap the reader's colour map is matched in place.
+  // messages for both). Allocates the matched block of nBlockBytes (not cleared: the
+  // conversion writes all of it), raising when it cannot be had. With bMatchColorMap
+  // the reader's colour map is matched in place.
   void Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMap);
 
   BOOL IsOn() const { return m_bOn; }

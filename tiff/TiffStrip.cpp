@@ -59,7 +59,9 @@ Layout CheckLayout(const CTIFF& tiff) {
 }
 
 // What the strip loop writes to and how: the output rows, the matched rows at the
-// same offsets, and the rows still to come.
+// same offsets, and the rows still to come. The blocks are not zero-filled when
+// allocated: every row is written whole, padding included, and the rows no strip
+// gave are cleared at the end.
 struct RowSink {
   BYTE* pOut;
   CTiffMatcher* pMatcher;
@@ -73,6 +75,28 @@ struct RowSink {
   BYTE* MatchedRow() const { return pMatcher->IsOn() ? pMatcher->Bits() + nNextRow * nStride : nullptr; }
   // Rows this strip may give, of those its data holds.
   ULONGLONG Rows(ULONGLONG nHeld) const { return std::min({nHeld, nRowsPerStrip, nRowsLeft}); }
+  // Ends a row of indices of which nWritten bytes were written: the rest is zero, and
+  // the matched block takes the same indices (its colour map is the one matched).
+  void EndIndexRow(size_t nWritten) {
+    std::memset(Row() + nWritten, 0, nStride - nWritten);
+    if (BYTE* pMatched = MatchedRow()) std::memcpy(pMatched, Row(), nStride);
+    Advance();
+  }
+  // Ends a row of blue, green, red pixels, in both blocks.
+  void EndColorRow() {
+    size_t nPixelBytes = nWidth * 3;
+    std::memset(Row() + nPixelBytes, 0, nStride - nPixelBytes);
+    if (BYTE* pMatched = MatchedRow()) std::memset(pMatched + nPixelBytes, 0, nStride - nPixelBytes);
+    Advance();
+  }
+  // Clears the rows that no strip gave.
+  void ClearRest() const {
+    size_t nBytes = static_cast<size_t>(nRowsLeft) * nStride;
+    std::memset(Row(), 0, nBytes);
+    if (BYTE* pMatched = MatchedRow()) std::memset(pMatched, 0, nBytes);
+  }
+
+ private:
   void Advance() {
     ++nNextRow;
     --nRowsLeft;
@@ -94,11 +118,6 @@ struct IndexMap {
   }
 };
 
-// The matched block takes the row's indices unchanged: the colour map is matched.
-void CopyToMatched(const RowSink& sink, size_t nBytes) {
-  if (BYTE* pMatched = sink.MatchedRow()) std::memcpy(pMatched, sink.Row(), nBytes);
-}
-
 // 8-bit samples without differencing: each row copies a whole bitmap row (what lies
 // beyond the image's row falls in the padding) and the source moves on by one image
 // row, so a short strip still gives the rows its data reaches.
@@ -109,25 +128,20 @@ void ConvertIndexed8(RowSink& sink, const IndexMap& map, const BYTE* pData, size
     size_t n = nStart < nLength ? static_cast<size_t>(std::min<ULONGLONG>(sink.nStride, nLength - nStart)) : 0;
     BYTE* pOut = sink.Row();
     for (size_t i = 0; i < n; ++i) pOut[i] = map.ab[pData[nStart + i]];
-    CopyToMatched(sink, n);
-    sink.Advance();
+    sink.EndIndexRow(n);
   }
 }
 
-// 8-bit samples with differencing: as many whole rows as the data holds.
-void ConvertIndexedPredicted(RowSink& sink, const IndexMap& map, const BYTE* pData, size_t nLength) {
+// 8-bit samples that were differenced: as many whole rows as the data holds, each
+// of one image row.
+void ConvertIndexedWholeRows(RowSink& sink, const IndexMap& map, const BYTE* pData, size_t nLength) {
   if (sink.nWidth == 0) return;
   ULONGLONG nRows = sink.Rows(nLength / sink.nWidth);
   for (ULONGLONG r = 0; r < nRows; ++r) {
     const BYTE* pSource = pData + r * sink.nWidth;
     BYTE* pOut = sink.Row();
-    BYTE bValue = 0;
-    for (size_t i = 0; i < sink.nWidth; ++i) {
-      bValue = static_cast<BYTE>(bValue + pSource[i]);
-      pOut[i] = map.ab[bValue];
-    }
-    CopyToMatched(sink, sink.nWidth);
-    sink.Advance();
+    for (size_t i = 0; i < sink.nWidth; ++i) pOut[i] = map.ab[pSource[i]];
+    sink.EndIndexRow(sink.nWidth);
   }
 }
 
@@ -148,62 +162,63 @@ void ConvertIndexedPacked(RowSink& sink, const IndexMap& map, int nBits, const B
       int nShift = 8 - nBits * static_cast<int>(i % nPerByte + 1);
       pOut[i] = map.ab[(b >> nShift) & bMask];
     }
-    CopyToMatched(sink, nPixels);
-    sink.Advance();
+    sink.EndIndexRow(nPixels);
   }
 }
 
-// Three bytes red, green, blue a pixel, differenced or not.
-void ConvertRgb(RowSink& sink, BOOL bPredicted, const BYTE* pData, size_t nLength) {
+// Three bytes red, green, blue a pixel.
+void ConvertRgb(RowSink& sink, const BYTE* pData, size_t nLength) {
   size_t nSourceRow = sink.nWidth * 3;
   if (nSourceRow == 0) return;
   ULONGLONG nRows = sink.Rows(nLength / nSourceRow);
   for (ULONGLONG r = 0; r < nRows; ++r) {
     const BYTE* pSource = pData + r * nSourceRow;
     BYTE* pOut = sink.Row();
-    BYTE* pMatched = sink.MatchedRow();
-    BYTE abPixel[3] = {};
-    for (size_t x = 0; x < sink.nWidth; ++x, pSource += 3, pOut += 3) {
-      for (int c = 0; c < 3; ++c) {
-        abPixel[c] = static_cast<BYTE>(bPredicted && x > 0 ? abPixel[c] + pSource[c] : pSource[c]);
-      }
-      pOut[0] = abPixel[2];
-      pOut[1] = abPixel[1];
-      pOut[2] = abPixel[0];
-      if (pMatched != nullptr) {
-        sink.pMatcher->MatchRgb(abPixel[0], abPixel[1], abPixel[2], pMatched);
-        pMatched += 3;
+    for (size_t i = 0; i < nSourceRow; i += 3) {
+      pOut[i] = pSource[i + 2];
+      pOut[i + 1] = pSource[i + 1];
+      pOut[i + 2] = pSource[i];
+    }
+    if (BYTE* pMatched = sink.MatchedRow()) {
+      for (size_t i = 0; i < nSourceRow; i += 3) {
+        sink.pMatcher->MatchRgb(pSource[i], pSource[i + 1], pSource[i + 2], pMatched + i);
       }
     }
-    sink.Advance();
+    sink.EndColorRow();
   }
 }
 
 BYTE InkToLevel(BYTE bInk, BYTE bBlack) { return 255 - bInk > bBlack ? static_cast<BYTE>(255 - bInk - bBlack) : 0; }
 
-// Four bytes cyan, magenta, yellow, black a pixel, differenced or not.
-void ConvertCmyk(RowSink& sink, BOOL bPredicted, const BYTE* pData, size_t nLength) {
+// Four bytes cyan, magenta, yellow, black a pixel.
+void ConvertCmyk(RowSink& sink, const BYTE* pData, size_t nLength) {
   size_t nSourceRow = sink.nWidth * 4;
   if (nSourceRow == 0) return;
   ULONGLONG nRows = sink.Rows(nLength / nSourceRow);
   for (ULONGLONG r = 0; r < nRows; ++r) {
     const BYTE* pSource = pData + r * nSourceRow;
     BYTE* pOut = sink.Row();
-    BYTE* pMatched = sink.MatchedRow();
-    BYTE abPixel[4] = {};
-    for (size_t x = 0; x < sink.nWidth; ++x, pSource += 4, pOut += 3) {
-      for (int c = 0; c < 4; ++c) {
-        abPixel[c] = static_cast<BYTE>(bPredicted && x > 0 ? abPixel[c] + pSource[c] : pSource[c]);
-      }
-      pOut[0] = InkToLevel(abPixel[2], abPixel[3]);
-      pOut[1] = InkToLevel(abPixel[1], abPixel[3]);
-      pOut[2] = InkToLevel(abPixel[0], abPixel[3]);
-      if (pMatched != nullptr) {
-        sink.pMatcher->MatchCmyk(abPixel, pMatched);
-        pMatched += 3;
-      }
+    for (size_t x = 0; x < sink.nWidth; ++x) {
+      const BYTE* p = pSource + 4 * x;
+      pOut[3 * x] = InkToLevel(p[2], p[3]);
+      pOut[3 * x + 1] = InkToLevel(p[1], p[3]);
+      pOut[3 * x + 2] = InkToLevel(p[0], p[3]);
     }
-    sink.Advance();
+    if (BYTE* pMatched = sink.MatchedRow()) {
+      for (size_t x = 0; x < sink.nWidth; ++x) sink.pMatcher->MatchCmyk(pSource + 4 * x, pMatched + 3 * x);
+    }
+    sink.EndColorRow();
+  }
+}
+
+// Undoes horizontal differencing in place in every whole row of the strip: each
+// sample becomes the sum, modulo 256, of itself and the same sample of the pixel
+// before it.
+void UndoDifferencing(BYTE* pData, size_t nLength, size_t nRowBytes, size_t nSamples) {
+  if (nRowBytes == 0) return;
+  for (size_t nStart = 0; nLength - nStart >= nRowBytes; nStart += nRowBytes) {
+    BYTE* p = pData + nStart;
+    for (size_t i = nSamples; i < nRowBytes; ++i) p[i] = static_cast<BYTE>(p[i] + p[i - nSamples]);
   }
 }
 
@@ -213,17 +228,21 @@ struct Conversion {
   IndexMap map;
 };
 
-void ConvertStrip(const CTIFF& tiff, const Conversion& conv, RowSink& sink, const BYTE* pData, size_t nLength) {
+void ConvertStrip(const CTIFF& tiff, const Conversion& conv, RowSink& sink, BYTE* pData, size_t nLength) {
+  if (conv.bPredicted) {
+    size_t nSamples = static_cast<size_t>(tiff.m_wSamplesPerPixel);
+    UndoDifferencing(pData, nLength, sink.nWidth * nSamples, nSamples);
+  }
   switch (conv.layout) {
     case Layout::kRgb:
-      ConvertRgb(sink, conv.bPredicted, pData, nLength);
+      ConvertRgb(sink, pData, nLength);
       break;
     case Layout::kCmyk:
-      ConvertCmyk(sink, conv.bPredicted, pData, nLength);
+      ConvertCmyk(sink, pData, nLength);
       break;
     case Layout::kIndexed:
       if (tiff.m_wBitsPerSample < 8) ConvertIndexedPacked(sink, conv.map, tiff.m_wBitsPerSample, pData, nLength);
-      else if (conv.bPredicted) ConvertIndexedPredicted(sink, conv.map, pData, nLength);
+      else if (conv.bPredicted) ConvertIndexedWholeRows(sink, conv.map, pData, nLength);
       else ConvertIndexed8(sink, conv.map, pData, nLength);
       break;
   }
@@ -277,7 +296,7 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     ULONGLONG nRows = static_cast<uint32_t>(m_lImageLength);
     ULONGLONG nBlockBytes = nStride * nRows;
     CLockedGlobal output;
-    if (!output.Allocate(nBlockBytes, TRUE)) RaiseImgVuError(kOutOfMemory, 0);
+    if (!output.Allocate(nBlockBytes, FALSE)) RaiseImgVuError(kOutOfMemory, 0);
 
     CTiffMatcher matcher;
     matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed && nBitsPerPixel >= 2);
@@ -292,6 +311,7 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
       if (!pData) break;
       ConvertStrip(*this, conv, sink, pData.get(), dwLength);
     }
+    sink.ClearRest();
 
     matcher.End(pDIB);
     if (pDIB->m_hBits != nullptr) {
