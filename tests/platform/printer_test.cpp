@@ -316,6 +316,19 @@ TEST_F(PrinterTest, FailingEndPageAfterTheFirstCopyStopsAtOnePage) {
   DeleteDC(png);
 }
 
+TEST_F(PrinterTest, JobWithoutPagesLeavesNoFile) {
+  platform::testing::FailNthEndPage(1);
+  TestDib dib = Picture();
+  HDC dc = Printer("none.pdf", 75);
+  Start(dc, "nothing printed");
+  EXPECT_EQ(PrintCopies(dc, dib, 1), 1);
+  EXPECT_GT(EndDoc(dc), 0);
+  EXPECT_TRUE(platform::GetPrintJob(dc)->pages.empty());
+  EXPECT_TRUE(platform::GetPrintJob(dc)->files.empty());
+  EXPECT_FALSE(Exists("none.pdf"));
+  DeleteDC(dc);
+}
+
 TEST_F(PrinterTest, FailingStartPageOpensNoPage) {
   TestDib dib = Picture();
   platform::testing::FailNthStartPage(1);

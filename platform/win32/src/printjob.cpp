@@ -162,9 +162,12 @@ bool PrintJob::Finish(bool aborted) {
     cairo_surface_destroy(m_pPdf);
     m_pPdf = nullptr;
   }
-  if (aborted) {
+  // A PDF always has a page, so a job that printed none leaves no file at all.
+  if (aborted || m_record->pages.empty()) {
     for (const std::string& file : m_record->files) std::remove(file.c_str());
     m_record->files.clear();
+  }
+  if (aborted) {
     m_record->aborted = true;
   } else {
     m_record->ended = ok;
@@ -214,18 +217,18 @@ bool PrintJob::Draw(const DibSource& dib, const StretchRect& rect) {
 }
 
 bool PrintJob::WritePdfPage() {
-  cairo_t* cr = cairo_create(m_pPdf);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
-  double toPoints = 72.0 / m_setup.dpi;
+  // Every image is made before anything is drawn, so that a failure leaves no half
+  // page behind to be shown with the next one.
+  std::vector<cairo_surface_t*> images;
+  bool ok = true;
   for (const PageImage& image : m_page) {
     if (image.pixels.empty()) continue;
     cairo_surface_t* pixels =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.subWidth, image.subHeight);
+    images.push_back(pixels);
     if (cairo_surface_status(pixels) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(pixels);
-      cairo_destroy(cr);
-      return false;
+      ok = false;
+      break;
     }
     cairo_surface_flush(pixels);
     unsigned char* data = cairo_image_surface_get_data(pixels);
@@ -236,28 +239,38 @@ bool PrintJob::WritePdfPage() {
                   reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(r) * stride));
     }
     cairo_surface_mark_dirty(pixels);
-
-    const StretchRect& rect = image.rect;
-    const RECT& drawn = image.printed.drawn;
-    double scaleX = static_cast<double>(rect.destWidth) / rect.srcWidth;
-    double scaleY = static_cast<double>(rect.destHeight) / rect.srcHeight;
-    cairo_save(cr);
-    cairo_scale(cr, toPoints, toPoints);  // from here on, device pixels
-    cairo_rectangle(cr, drawn.left, drawn.top, drawn.right - drawn.left, drawn.bottom - drawn.top);
-    cairo_clip(cr);
-    cairo_translate(cr, rect.destX + (image.subX - rect.srcX) * scaleX,
-                    rect.destY + (image.subY - rect.srcTop) * scaleY);
-    cairo_scale(cr, scaleX, scaleY);  // from here on, source pixels
-    cairo_set_source_surface(cr, pixels, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_surface_destroy(pixels);
   }
-  cairo_show_page(cr);
-  bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS &&
-            cairo_surface_status(m_pPdf) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(cr);
+  if (ok) {
+    cairo_t* cr = cairo_create(m_pPdf);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    double toPoints = 72.0 / m_setup.dpi;
+    std::size_t next = 0;
+    for (const PageImage& image : m_page) {
+      if (image.pixels.empty()) continue;
+      const StretchRect& rect = image.rect;
+      const RECT& drawn = image.printed.drawn;
+      double scaleX = static_cast<double>(rect.destWidth) / rect.srcWidth;
+      double scaleY = static_cast<double>(rect.destHeight) / rect.srcHeight;
+      cairo_save(cr);
+      cairo_scale(cr, toPoints, toPoints);  // from here on, device pixels
+      cairo_rectangle(cr, drawn.left, drawn.top, drawn.right - drawn.left,
+                      drawn.bottom - drawn.top);
+      cairo_clip(cr);
+      cairo_translate(cr, rect.destX + (image.subX - rect.srcX) * scaleX,
+                      rect.destY + (image.subY - rect.srcTop) * scaleY);
+      cairo_scale(cr, scaleX, scaleY);  // from here on, source pixels
+      cairo_set_source_surface(cr, images[next++], 0, 0);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+      cairo_paint(cr);
+      cairo_restore(cr);
+    }
+    cairo_show_page(cr);
+    ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS &&
+         cairo_surface_status(m_pPdf) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+  }
+  for (cairo_surface_t* pixels : images) cairo_surface_destroy(pixels);
   return ok;
 }
 

@@ -7,7 +7,8 @@
 // page size in points, each StretchDIBits an image placed at its device rectangle
 // scaled by 72/dpi with nearest-pixel filtering; a PNG page is the page rasterised
 // at the printer's dpi onto white. EndPage writes the page (PNG) or adds it (PDF);
-// EndDoc finishes the PDF.
+// EndDoc finishes the PDF; a job that ends without a page leaves no file, since a
+// PDF cannot have none.
 #pragma once
 
 #include <windows.h>
