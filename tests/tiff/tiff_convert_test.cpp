@@ -54,8 +54,14 @@ Bytes LzwLiterals(const Bytes& data) {
 
 class ConvertTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_nLive = platform::testing::LiveGlobalBlocks(); }
+  // Blocks the reader does not clear come filled with 0xCD: every byte it leaves
+  // unwritten shows.
+  void SetUp() override {
+    m_nLive = platform::testing::LiveGlobalBlocks();
+    platform::testing::SetGlobalAllocFill(0xCD);
+  }
   void TearDown() override {
+    platform::testing::SetGlobalAllocFill(-1);
     EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive) << "global blocks leaked";
     EXPECT_TRUE(m_messages.messages.empty()) << m_messages.messages.front().text;
   }

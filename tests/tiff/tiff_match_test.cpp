@@ -42,8 +42,16 @@ Bytes Image(uint16_t wSamples, uint16_t wBits, uint16_t wPhotometric, const Byte
 
 class MatchTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_nLive = platform::testing::LiveGlobalBlocks(); }
-  void TearDown() override { EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive); }
+  // Blocks the reader does not clear come filled with 0xCD: every byte it leaves
+  // unwritten shows.
+  void SetUp() override {
+    m_nLive = platform::testing::LiveGlobalBlocks();
+    platform::testing::SetGlobalAllocFill(0xCD);
+  }
+  void TearDown() override {
+    platform::testing::SetGlobalAllocFill(-1);
+    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive);
+  }
 
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;

@@ -23,7 +23,12 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
   return name;
 }
 
-class InScopeFile : public ::testing::TestWithParam<std::string> {};
+class InScopeFile : public ::testing::TestWithParam<std::string> {
+ protected:
+  // Bytes the reader never wrote would show as 0xCD.
+  void SetUp() override { platform::testing::SetGlobalAllocFill(0xCD); }
+  void TearDown() override { platform::testing::SetGlobalAllocFill(-1); }
+};
 
 TEST_P(InScopeFile, GivesLibtiffsPixels) {
   tifftest::MessageRecorder messages;
