@@ -76,16 +76,19 @@ TEST_F(PaintDCTest, PaintContextErasesFirstValidatesAndIsReleasedAfterwards) {
   wnd.Detach();
 }
 
-TEST_F(PaintDCTest, ContextsOfNoWindowAreEmpty) {
-  CWnd none;
+TEST_F(PaintDCTest, ContextsOfAStaleWindowAreEmpty) {
+  HWND gone = CreateWindowExA(0, "PaintDCTestWindow", "", 0, 0, 0, 5, 5, nullptr, nullptr,
+                              nullptr, nullptr);
+  DestroyWindow(gone);
+  CWnd* stale = CWnd::FromHandle(gone);
   {
-    CPaintDC paint(&none);
+    CPaintDC paint(stale);
     EXPECT_EQ(paint.m_hDC, nullptr);
-    CClientDC client(&none);
+    CClientDC client(stale);
     EXPECT_EQ(client.m_hDC, nullptr);
-    CClientDC nobody(nullptr);
-    EXPECT_EQ(nobody.GetDeviceCaps(NUMCOLORS), 0);
+    EXPECT_EQ(client.GetDeviceCaps(NUMCOLORS), 0);
   }
+  CWnd::DeleteTempMap();
   EXPECT_EQ(platform::testing::LiveGdiObjects(), m_live);
 }
 
