@@ -5,6 +5,7 @@
 // window's surface at its offset, clipped by every ancestor's client area.
 #include "windowmanager.h"
 
+#include "controlclasses.h"
 #include "dc.h"
 #include "framepainter.h"
 
@@ -47,6 +48,7 @@ WindowManager& WindowManager::Get() {
 
 WindowManager::WindowManager() {
   SetPaletteChangeListener([](HWND changer) { WindowManager::Get().BroadcastPaletteChanged(changer); });
+  RegisterControlClasses(*this);
 }
 
 // ----- classes -------------------------------------------------------------------

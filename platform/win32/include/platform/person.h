@@ -8,12 +8,21 @@
 
 namespace platform {
 
+class DialogView;
+
 class Person {
  public:
   virtual ~Person();
 
   // A modal message box; returns the button pressed (IDOK, IDCANCEL, ...).
   virtual int MessageBox(const std::string& caption, const std::string& text, unsigned style);
+
+  // A modal dialog box: the person reads it and works its controls through the view
+  // until it ends (dialogview.h). Returning while it is still open leaves it to be
+  // closed as by its close box. Unlike the other questions, the default person
+  // answers this one at the terminal (terminaldialog.h), on standard output and
+  // standard input, where the end of the input closes the dialog.
+  virtual void RunDialog(DialogView& dialog);
 };
 
 // The person asked now; never null.
