@@ -6,8 +6,12 @@
 
 #include <mfc/clientdc.h>
 #include <mfc/cmdtarget.h>
+#include <mfc/dataexchange.h>
 #include <mfc/dc.h>
+#include <mfc/dialog.h>
+#include <mfc/framewnd.h>
 #include <mfc/gdiobject.h>
+#include <mfc/listbox.h>
 #include <mfc/messagebox.h>
 #include <mfc/msgmap.h>
 #include <mfc/paintdc.h>
@@ -16,5 +20,6 @@
 #include <mfc/rect.h>
 #include <mfc/scrollbar.h>
 #include <mfc/size.h>
+#include <mfc/userexception.h>
 #include <mfc/winapp.h>
 #include <mfc/wnd.h>

@@ -1,0 +1,8 @@
+// CFrameWnd.
+#include <afxwin.h>
+
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+
+CFrameWnd::CFrameWnd() = default;
+
+CFrameWnd::~CFrameWnd() = default;
