@@ -458,4 +458,56 @@ int WINAPI SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw);  
 BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info);
 BOOL WINAPI ShowScrollBar(HWND hwnd, int bar, BOOL show);
 
+// ---------------------------------------------------------------------------------
+// Pop-up menus. A menu is a list of string items and separators; TrackPopupMenu asks
+// the person at the screen (platform/person.h) to choose. Submenus, bitmaps and
+// owner-drawn items are not provided (AppendMenuA refuses them). Menus belong to
+// the user-interface thread, as windows do.
+
+#define MF_STRING 0x00000000L
+#define MF_ENABLED 0x00000000L
+#define MF_UNCHECKED 0x00000000L
+#define MF_GRAYED 0x00000001L
+#define MF_DISABLED 0x00000002L
+#define MF_BITMAP 0x00000004L
+#define MF_CHECKED 0x00000008L
+#define MF_POPUP 0x00000010L
+#define MF_OWNERDRAW 0x00000100L
+#define MF_SEPARATOR 0x00000800L
+
+#define TPM_LEFTBUTTON 0x0000L
+#define TPM_RIGHTBUTTON 0x0002L
+#define TPM_LEFTALIGN 0x0000L
+#define TPM_CENTERALIGN 0x0004L
+#define TPM_RIGHTALIGN 0x0008L
+#define TPM_TOPALIGN 0x0000L
+#define TPM_VCENTERALIGN 0x0010L
+#define TPM_BOTTOMALIGN 0x0020L
+#define TPM_NONOTIFY 0x0080L
+#define TPM_RETURNCMD 0x0100L
+
+#define ERROR_INVALID_MENU_HANDLE 1401
+#define ERROR_POPUP_ALREADY_ACTIVE 1446
+
+// An empty pop-up menu; NULL when no more menus can be made.
+HMENU WINAPI CreatePopupMenu(void);
+// Appends a string item (text copied, id its command) or a separator (id and text not
+// used). FALSE for a stale menu, a null text, MF_POPUP, MF_BITMAP or MF_OWNERDRAW.
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
+// FALSE for a stale menu (ERROR_INVALID_MENU_HANDLE).
+BOOL WINAPI DestroyMenu(HMENU menu);
+BOOL WINAPI IsMenu(HMENU menu);
+// -1 for a stale menu.
+int WINAPI GetMenuItemCount(HMENU menu);
+// The id of the item at pos (0 for a separator); (UINT)-1 for a stale menu or a
+// position outside it.
+UINT WINAPI GetMenuItemID(HMENU menu, int pos);
+// Shows the menu at (x, y) (screen coordinates) and waits for the person's choice;
+// reserved and excludeRect are not used. With TPM_RETURNCMD, returns the id chosen
+// (0: none). Otherwise, once the menu has closed, sends WM_COMMAND (the id, code 0)
+// to owner and returns nonzero when an item was chosen, 0 when none was. FALSE for a
+// stale menu or owner, or while another menu is open (ERROR_POPUP_ALREADY_ACTIVE).
+BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                           const RECT* excludeRect);
+
 }  // extern "C"
