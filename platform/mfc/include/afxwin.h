@@ -12,6 +12,7 @@
 #include <mfc/framewnd.h>
 #include <mfc/gdiobject.h>
 #include <mfc/listbox.h>
+#include <mfc/menu.h>
 #include <mfc/messagebox.h>
 #include <mfc/msgmap.h>
 #include <mfc/paintdc.h>
