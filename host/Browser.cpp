@@ -1,0 +1,289 @@
+// The browser's run.
+#include "host/Browser.h"
+
+#include "host/Json.h"
+
+#include <platform/printer.h>
+#include <platform/windows_system.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <variant>
+
+namespace nphost {
+namespace {
+
+constexpr char kBrowserWindowClass[] = "nphost browser window";
+constexpr int kMaxPumpedMessages = 10000;
+
+void Note(const std::string& text) { std::fprintf(stderr, "nphost: %s\n", text.c_str()); }
+
+// A script line that cannot be played where it stands (a missing instance).
+struct PlayError {
+  std::string message;
+};
+
+template <class... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+void RegisterClasses() {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpszClassName = kBrowserWindowClass;
+  RegisterClassA(&windowClass);
+  windowClass.lpszClassName = kPluginWindowClass;
+  RegisterClassA(&windowClass);
+}
+
+void UnregisterClasses() {
+  UnregisterClassA(kPluginWindowClass, nullptr);
+  UnregisterClassA(kBrowserWindowClass, nullptr);
+}
+
+std::string PrintJobLine(const platform::PrintJobRecord& job) {
+  JsonObject line;
+  line.Add("print-job", JsonSystemText(job.documentName))
+      .Add("pages", static_cast<long long>(job.pages.size()))
+      .Add("output", JsonHostText(job.output));
+  if (job.aborted) line.Add("aborted", "true");
+  return line.Text();
+}
+
+}  // namespace
+
+Browser::Browser(const Options& options, const PluginModule& module, MessageLog& log)
+    : m_options(options),
+      m_module(module),
+      m_log(log),
+      m_browserFuncs(log,
+                     BrowserFunctions::Instances{[this](NPP npp) { return NumberOf(npp); },
+                                                 [this](NPP npp) { return WindowOf(npp); }},
+                     options.faults.failMemAlloc),
+      m_person(log) {}
+
+Browser::~Browser() = default;
+
+int Browser::NumberOf(NPP npp) const {
+  for (const auto& instance : m_instances) {
+    if (instance->Handle() == npp && instance->Alive()) return instance->Number();
+  }
+  return 0;
+}
+
+HWND Browser::WindowOf(NPP npp) const {
+  for (const auto& instance : m_instances) {
+    if (instance->Handle() == npp && instance->Alive()) return instance->Window();
+  }
+  return nullptr;
+}
+
+int Browser::Run(const PageContent& page, const std::vector<ScriptLine>& script) {
+  // The person and the print listener are the browser's from the module's first call
+  // on, so whatever it asks during NP_Initialize is answered and logged too.
+  platform::Person* previousPerson = platform::SetPerson(&m_person);
+  platform::PrintJobListener previousListener = platform::SetPrintJobListener(
+      [this](const platform::PrintJobRecord& job) { m_log.Write(PrintJobLine(job)); });
+  const int status = Show(page, script);
+  platform::SetPrintJobListener(previousListener);
+  platform::SetPerson(previousPerson);
+  Report();
+  return status;
+}
+
+int Browser::Show(const PageContent& page, const std::vector<ScriptLine>& script) {
+  if (!Bind()) return 1;
+  int status = 2;
+  m_singleImage = page.singleImage;
+  if (OpenWindow()) {
+    OpenInstances(page);
+    status = Play(script);
+    Pump();
+    if (!m_options.screenshot.empty() && !WriteScreenshot()) status = 2;
+  }
+  Teardown();
+  return status;
+}
+
+bool Browser::Bind() {
+  m_pluginFuncs = NPPluginFuncs{};
+  m_pluginFuncs.size = sizeof(NPPluginFuncs);
+  NPError error = m_module.GetEntryPoints(&m_pluginFuncs);
+  if (error != NPERR_NO_ERROR) {
+    Note(m_module.Path() + ": NP_GetEntryPoints failed with " + std::to_string(error));
+    return false;
+  }
+  error = m_module.Initialize(m_browserFuncs.Table());
+  if (error != NPERR_NO_ERROR) {
+    Note(m_module.Path() + ": NP_Initialize failed with " + std::to_string(error));
+    return false;
+  }
+  return true;
+}
+
+bool Browser::OpenWindow() {
+  RegisterClasses();
+  m_window = CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
+                             m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
+  if (m_window == nullptr) {
+    Note("cannot make the browser's window");
+    return false;
+  }
+  return true;
+}
+
+void Browser::OpenInstances(const PageContent& page) {
+  // A single image fills the window; a page has its embeds one under the other.
+  int y = m_singleImage ? 0 : kPageMargin;
+  const int x = m_singleImage ? 0 : kPageMargin;
+  int number = 0;
+  for (const PageEntry& entry : page.entries) {
+    if (y + entry.height > 32767) {
+      Note("the page is full: the embeds from " + entry.path + " on are skipped");
+      break;
+    }
+    m_instances.push_back(std::make_unique<Instance>(++number, entry, page.singleImage && m_options.fullPage,
+                                                     POINT{x, y}));
+    y += entry.height + kPageMargin;
+  }
+  FitWindow();
+  // The page is painted before the plug-ins paint over it: the browser's window does
+  // not clip its children, so a page painted later would cover them.
+  Pump();
+  for (const auto& instance : m_instances) {
+    if (instance->Open(m_window, m_pluginFuncs)) {
+      instance->DeliverFile(m_pluginFuncs, m_options.faults, m_browserFuncs);
+    }
+    Pump();
+  }
+}
+
+void Browser::FitWindow() {
+  int width = m_singleImage ? 0 : 2 * kPageMargin;
+  int height = width;
+  for (const auto& instance : m_instances) {
+    const SIZE size = instance->Size();
+    const int margin = m_singleImage ? 0 : kPageMargin;
+    width = std::max<int>(width, instance->Position().x + size.cx + margin);
+    height = std::max<int>(height, instance->Position().y + size.cy + margin);
+  }
+  RECT rect{};
+  GetWindowRect(m_window, &rect);
+  if (rect.right - rect.left != width || rect.bottom - rect.top != height) {
+    MoveWindow(m_window, 0, 0, std::max(width, 1), std::max(height, 1), TRUE);
+  }
+}
+
+int Browser::Play(const std::vector<ScriptLine>& script) {
+  std::size_t current = 1;
+  for (const ScriptLine& line : script) {
+    try {
+      std::visit(Overloaded{
+                     [&](const SelectInstance& select) {
+                       if (static_cast<std::size_t>(select.number) > m_instances.size()) {
+                         throw PlayError{"no instance " + std::to_string(select.number) +
+                                         " (the page has " + std::to_string(m_instances.size()) + ")"};
+                       }
+                       current = static_cast<std::size_t>(select.number);
+                     },
+                     [&](const MenuAnswer& answer) { m_person.Queue(answer); },
+                     [&](const SaveAnswer& answer) { m_person.Queue(answer); },
+                     [&](const PrinterAnswer& answer) { m_person.Queue(answer); },
+                     [&](const auto& command) {
+                       if (current > m_instances.size()) throw PlayError{"the page has no instance"};
+                       Act(*m_instances[current - 1], ScriptAction{command});
+                     },
+                 },
+                 line.action);
+    } catch (const PlayError& error) {
+      Note(ScriptError(line.number, error.message).what());
+      return 2;
+    }
+    Pump();
+  }
+  return 0;
+}
+
+void Browser::Act(Instance& instance, const ScriptAction& action) {
+  const HWND hwnd = instance.Window();
+  std::visit(Overloaded{
+                 [&](const ResizeWindow& resize) {
+                   instance.Resize(resize.width, resize.height);
+                   FitWindow();
+                   instance.WindowChanged(m_pluginFuncs);
+                 },
+                 [&](const Scroll& scroll) {
+                   SendMessageA(hwnd, scroll.vertical ? WM_VSCROLL : WM_HSCROLL,
+                                MAKEWPARAM(scroll.code, scroll.position), 0);
+                 },
+                 [&](const Click& click) {
+                   SendMessageA(hwnd, click.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
+                                click.right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(click.x, click.y));
+                 },
+                 [&](const PaletteChanged& changed) {
+                   const HWND changer = changed.self ? hwnd : m_window;
+                   SendMessageA(hwnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(changer), 0);
+                 },
+                 [&](const Paint&) {
+                   InvalidateRect(hwnd, nullptr, TRUE);
+                   UpdateWindow(hwnd);
+                 },
+                 [&](const Print&) { instance.Print(m_pluginFuncs); },
+                 [&](const WindowGone&) { instance.WindowGone(m_pluginFuncs); },
+                 [&](const Destroy&) {
+                   if (!instance.Alive()) Note("instance " + std::to_string(instance.Number()) + " is gone already");
+                   instance.Destroy(m_pluginFuncs, m_browserFuncs);
+                 },
+                 [&](const auto&) {},
+             },
+             action);
+}
+
+void Browser::Pump() {
+  MSG msg;
+  for (int i = 0; i < kMaxPumpedMessages; ++i) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
+    if (msg.message == WM_QUIT) continue;  // the browser decides when it quits
+    DispatchMessageA(&msg);
+  }
+  Note("the window messages did not settle; the script goes on");
+}
+
+bool Browser::WriteScreenshot() const {
+  std::unique_ptr<platform::Surface> shot;
+  if (m_singleImage && !m_instances.empty() && m_instances[0]->Window() != nullptr) {
+    shot = platform::CaptureWindow(m_instances[0]->Window());
+  } else {
+    shot = platform::CaptureWindow(m_window);
+  }
+  if (shot == nullptr || !shot->WritePng(m_options.screenshot)) {
+    Note("cannot write the screenshot " + m_options.screenshot);
+    return false;
+  }
+  return true;
+}
+
+void Browser::Teardown() {
+  for (const auto& instance : m_instances) instance->Destroy(m_pluginFuncs, m_browserFuncs);
+  for (const auto& instance : m_instances) instance->CloseWindow();
+  if (m_window != nullptr) DestroyWindow(m_window);
+  m_window = nullptr;
+  UnregisterClasses();
+  const NPError error = m_module.Shutdown();
+  if (error != NPERR_NO_ERROR) Note(m_module.Path() + ": NP_Shutdown failed with " + std::to_string(error));
+}
+
+void Browser::Report() const {
+  if (m_browserFuncs.LiveBlocks() != 0) {
+    Note(std::to_string(m_browserFuncs.LiveBlocks()) +
+         " block(s) from NPN_MemAlloc were not freed by the plug-in");
+  }
+  if (m_person.UnusedAnswers() != 0) {
+    Note(std::to_string(m_person.UnusedAnswers()) + " queued answer(s) were never asked for");
+  }
+}
+
+}  // namespace nphost
