@@ -55,7 +55,7 @@ RECT UnitsOf(short x, short y, short cx, short cy) {
 
 bool IsDialog(HWND hwnd) { return IsOfClass(hwnd, kDialogClassName); }
 
-// Sizes the window so its client area is clientWidth x clientHeight, then places it.
+// Sizes the window so its client area has the template's size, then places it.
 void Place(HWND dialog, const platform::DialogTemplate& tmpl, LONG baseUnits, HWND owner) {
   RECT client = ToPixels(UnitsOf(tmpl.x, tmpl.y, tmpl.cx, tmpl.cy), baseUnits);
   RECT window;

@@ -101,13 +101,14 @@ int ItemAt(HWND hwnd, const ListBoxState& state, LPARAM lParam) {
 LRESULT AddString(HWND hwnd, ListBoxState& state, LPARAM lParam) {
   if (lParam == 0) return LB_ERR;
   if (state.items.size() >= kMaxItems) return LB_ERRSPACE;
-  std::string text(reinterpret_cast<const char*>(lParam));
-  auto at = state.items.end();
-  if ((StyleOf(hwnd) & LBS_SORT) != 0) {
-    at = std::upper_bound(state.items.begin(), state.items.end(), text, SortsBefore);
-  }
-  const int index = static_cast<int>(at - state.items.begin());
+  int index;
   try {
+    std::string text(reinterpret_cast<const char*>(lParam));
+    auto at = state.items.end();
+    if ((StyleOf(hwnd) & LBS_SORT) != 0) {
+      at = std::upper_bound(state.items.begin(), state.items.end(), text, SortsBefore);
+    }
+    index = static_cast<int>(at - state.items.begin());
     state.items.insert(at, std::move(text));
   } catch (const std::bad_alloc&) {
     return LB_ERRSPACE;

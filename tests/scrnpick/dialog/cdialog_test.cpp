@@ -1,6 +1,6 @@
 // CDialog over the dialog stand-in: the template resource, the object attached from the
 // start, data exchange, the OK and Cancel commands and the end of the modal run; and
-// the small classes beside it (CListBox, CFrameWnd, CUserException).
+// CListBox beside it.
 #include "dialogtesting.h"
 
 #include <afxwin.h>
@@ -136,26 +136,6 @@ TEST_F(CDialogTest, ListBoxTextOfABadIndexIsEmpty) {
   EXPECT_EQ(list.GetTextLen(1), 1);
   list.ResetContent();
   EXPECT_EQ(list.GetCount(), 0);
-}
-
-TEST(FrameWndTest, IsARegisteredCreatableWindowClass) {
-  CRuntimeClass* frame = CRuntimeClass::FromName("CFrameWnd");
-  ASSERT_EQ(frame, RUNTIME_CLASS(CFrameWnd));
-  EXPECT_TRUE(frame->IsDerivedFrom(RUNTIME_CLASS(CWnd)));
-  std::unique_ptr<CObject> object(frame->CreateObject());
-  ASSERT_NE(dynamic_cast<CFrameWnd*>(object.get()), nullptr);
-  EXPECT_EQ(static_cast<CFrameWnd*>(object.get())->m_hWnd, nullptr);
-}
-
-TEST(UserExceptionTest, IsThrownOnTheHeapAndDeletedByTheCatcher) {
-  bool caught = false;
-  try {
-    AfxThrowUserException();
-  } catch (CException* e) {
-    caught = e->IsKindOf(RUNTIME_CLASS(CUserException));
-    e->Delete();
-  }
-  EXPECT_TRUE(caught);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 //   dbl N      double-clicks entry N       esc      Escape
 //
 // Words are read in any letter case, around any spaces. Anything else gets a short
-// hint and the question again. The end of the input is the close box. Characters
-// below a space in what the dialog shows are written as "?".
+// hint and the question again. The end of the input is the close box. Control
+// characters (below a space, and DEL) in what the dialog shows are written as "?".
 #pragma once
 
 #include <platform/dialogview.h>
