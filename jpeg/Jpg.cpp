@@ -216,13 +216,16 @@ BOOL CJPG::InstallProfile() {
   CString strProfile = ProfileFilePath(g_strWindowsDir, szName);
   if (strProfile.IsEmpty()) return FALSE;
 
-  // An older profile of the same name makes way for this one.
-  CFile fileOld;
-  if (fileOld.Open(strProfile, kExclusiveCreate)) {
-    fileOld.Close();
-    DeleteFileA(strProfile);
+  // A profile named like the temporary file is already in place. Otherwise an older
+  // profile of the same name makes way for this one.
+  if (strProfile != m_strTempProfile) {
+    CFile fileOld;
+    if (fileOld.Open(strProfile, kExclusiveCreate)) {
+      fileOld.Close();
+      DeleteFileA(strProfile);
+    }
+    CFile::Rename(m_strTempProfile, strProfile);
   }
-  CFile::Rename(m_strTempProfile, strProfile);
 
   SetSourceProfilePath(strProfile);
   g_bEmbeddedProfile = 1;
