@@ -6,7 +6,7 @@
 // unpacked to one index a pixel), three 8-bit samples (RGB) and four 8-bit samples
 // with Photometric 5 (CMYK), in strips, uncompressed or LZW, with or without
 // horizontal differencing. Every other layout is refused by ConvertToDIB instead of
-// being shown as noise.
+// being shown as noise. Rows come out top row first (the viewer inverts the height).
 #pragma once
 
 #include <afx.h>
@@ -17,7 +17,6 @@
 #include <memory>
 
 class CDIB;
-struct MatchColor;
 
 // Values are taken from the file by byte order mark and then used as native values
 // of a little-endian host.
@@ -77,7 +76,8 @@ class CTIFF : public CObject {
   std::unique_ptr<BYTE[]> DecodeLzwStrip(const BYTE* pStrip, DWORD dwCount, DWORD* pdwDecoded);
   // Unpacks the strip's codes into the locked code list (room for nCapacity codes):
   // 0 on success with *plStatus the number of codes, -1 on failure with *plStatus -33
-  // (the data ran out), -44 (code width above 12 bits) or -55 (more codes than room).
+  // (the data ran out), -44 (a code that would define table entry 4096) or -55 (more
+  // codes than room).
   int16_t UnpackLzwCodes(const BYTE* pStrip, WORD* pCodes, size_t nCapacity, DWORD dwCount,
                          int32_t* plStatus);
   // Bytes of decoded data a strip of this image can hold (Bound).
@@ -126,7 +126,4 @@ class CTIFF : public CObject {
   int16_t m_wSampleFormat;      // SampleFormat (339); 1 = unsigned integers
   BOOL m_bTiled;                // the file has tile tags (322..325)
   CString m_strSourceProfile;   // the profile file saved from this image, or empty
-
- private:
-  ULONGLONG m_nFileLength;  // of the file being read, for bounding what is read
 };

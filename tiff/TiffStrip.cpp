@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int16_t kCompressionNone = 1;
 constexpr int16_t kCompressionCcitt1D = 2;
 constexpr int16_t kCompressionLzw = 5;
 constexpr int16_t kCompressionPackBits = static_cast<int16_t>(32773);
