@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 using platform::user::Intersect;
 using platform::user::IsEmpty;
@@ -35,6 +36,18 @@ void MovePixels(platform::Surface& surface, const RECT& dst, int dx, int dy) {
   } else {
     for (LONG y = dst.top; y < dst.bottom; ++y) copyRow(y);
   }
+}
+
+// GetDC(NULL): a context on the screen, which answers the screen's capabilities.
+// The screen's pixels are the host's to compose, so drawing on it changes nothing.
+platform::Surface& ScreenSurface() {
+  static platform::Surface surface(0, 0);
+  return surface;
+}
+
+std::set<HDC>& ScreenDCs() {
+  static std::set<HDC> dcs;
+  return dcs;
 }
 
 std::uint32_t DrawnColour(std::uint32_t rgb) {
@@ -163,6 +176,11 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 }
 
 HDC WINAPI GetDC(HWND hwnd) {
+  if (hwnd == nullptr) {
+    HDC hdc = platform::CreateSurfaceDC(ScreenSurface(), POINT{}, RECT{});
+    if (hdc != nullptr) ScreenDCs().insert(hdc);
+    return hdc;
+  }
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
   if (window == nullptr) return nullptr;
@@ -170,6 +188,10 @@ HDC WINAPI GetDC(HWND hwnd) {
 }
 
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
+  if (hwnd == nullptr && ScreenDCs().erase(hdc) != 0) {
+    DeleteDC(hdc);
+    return 1;
+  }
   if (!WindowManager::Get().ReleaseDC(hwnd, hdc)) {
     SetLastError(ERROR_DC_NOT_FOUND);
     return 0;
