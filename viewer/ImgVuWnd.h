@@ -1,0 +1,42 @@
+// The plug-in's window: the browser's child window subclassed for one instance. It
+// paints the instance's document, repaints for palette changes and scrolls a picture
+// larger than the client area.
+#pragma once
+
+#include <afxwin.h>
+#include <windows.h>
+
+struct PluginInstance;
+class CImgVuDoc;
+
+class CImgVuWnd : public CWnd {
+ public:
+  CImgVuWnd();
+  // Clears the module's current window when it is this one.
+  ~CImgVuWnd() override;
+
+  // The print command: asks for a printer and prints the document's bitmap.
+  void OnPrint();
+
+  PluginInstance* m_pInstance;  // set right after subclassing
+  int m_nHScrollPos;            // picture column at the client area's left edge
+  int m_nHScrollMax;
+  int m_nVScrollPos;            // picture row at the client area's top edge
+  int m_nVScrollMax;
+  SCROLLINFO m_scrollInfo;      // sets a bar's thumb: size and SIF_POS only
+
+ protected:
+  afx_msg void OnPaint();
+  afx_msg void OnPaletteChanged(CWnd* pFocusWnd);
+  afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+  afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // The instance's document; null before the window is linked to its record.
+  CImgVuDoc* Document() const;
+  // Moves the bar's thumb to nPos through m_scrollInfo.
+  void SetThumb(int nBar, int nPos);
+};
