@@ -30,7 +30,8 @@ constexpr UINT kCopyBlock = 512;
 void ReportFileFailure(CException* e) {
   CString strText = "Failed in accessing file";
   auto* pFileError = dynamic_cast<CFileException*>(e);
-  if (pFileError != nullptr && !pFileError->m_strFileName.IsEmpty()) strText += " " + pFileError->m_strFileName;
+  if (pFileError != nullptr && !pFileError->m_strFileName.IsEmpty())
+    strText += " " + pFileError->m_strFileName;
   PluginMessageBox(strText);
 }
 
@@ -178,7 +179,8 @@ BOOL CJPG::ReadApp2ProfileChunk() {
 
 BOOL CJPG::OpenTempProfile() {
   m_strTempProfile = g_strWindowsDir + kTempProfileName;
-  if (m_strTempProfile.GetLength() + 1 > kProfilePathSize || !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
+  if (m_strTempProfile.GetLength() + 1 > kProfilePathSize ||
+      !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
     PluginMessageBox("Failed in openning file");
     return FALSE;
   }

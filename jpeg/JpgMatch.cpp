@@ -71,7 +71,8 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
   CLockedBlock records(Product(Product(nWidthPixels, nRows), sizeof(MatchColor)), GMEM_ZEROINIT);
   // The decoded block must hold every row that is read from it.
   const BYTE* pBits = nullptr;
-  if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes) pBits = static_cast<const BYTE*>(GlobalLock(hBits));
+  if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes)
+    pBits = static_cast<const BYTE*>(GlobalLock(hBits));
 
   BOOL bMatched = input.Bytes() != nullptr && outputRow.Bytes() != nullptr && output.Bytes() != nullptr &&
                   records.Bytes() != nullptr && pBits != nullptr;
@@ -92,7 +93,8 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
       pOut[1] = static_cast<BYTE>(pRecord->c[1] >> 8);
       pOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
     }
-    if (bMatched) std::memcpy(output.Bytes() + i * nStride, outputRow.Bytes(), static_cast<size_t>(3 * nWidthPixels));
+    if (bMatched)
+      std::memcpy(output.Bytes() + i * nStride, outputRow.Bytes(), static_cast<size_t>(3 * nWidthPixels));
   }
   if (pBits != nullptr) GlobalUnlock(hBits);
   if (!bMatched) {
@@ -128,7 +130,8 @@ void CJPG::MatchToMonitor(CDIB* pDIB) {
     strText.Format("BeginMatchingerror=>%d", nStatus);
     PluginMessageBox(strText);
   }
-  HGLOBAL hMatched = MatchRows(pDIB->m_hBits, m_nWidth, m_nHeight, DIBRowBytes(static_cast<WORD>(m_nBitCount), m_nWidth));
+  HGLOBAL hMatched =
+      MatchRows(pDIB->m_hBits, m_nWidth, m_nHeight, DIBRowBytes(static_cast<WORD>(m_nBitCount), m_nWidth));
   g_pColorEngine->m_pfnEndMatching();
   if (hMatched != nullptr) pDIB->m_hMatchedBits = hMatched;
 }

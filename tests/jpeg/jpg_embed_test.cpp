@@ -92,7 +92,8 @@ TEST_F(JfxxEmbedTest, ProfileOfTheStandardIccSegmentsIsCarriedOver) {
 
 TEST_F(JfxxEmbedTest, EmbeddingAgainReplacesTheProfileThatWasThere) {
   jpegtest::WriteFile(in, jpegtest::EncodeJpeg({}));
-  ASSERT_EQ(Run(std::string("--app2 --chunk 700 --profile ") + jpgtest::kSrgbProfile + " " + in + " " + out), 0);
+  ASSERT_EQ(Run(std::string("--app2 --chunk 700 --profile ") + jpgtest::kSrgbProfile + " " + in + " " + out),
+            0);
   ASSERT_EQ(Run(std::string("--profile ") + jpgtest::kSwappedProfile + " " + out + " " + out), 0) << Errors();
   Bytes swapped = jpegtest::ReadFile(jpgtest::kSwappedProfile);
   EXPECT_EQ(Recovered(out), swapped);
@@ -131,12 +132,12 @@ TEST_F(JfxxEmbedTest, RefusedFilesLeaveTheOutputAsItWas) {
   jpegtest::WriteFile(out, Bytes{'o', 'l', 'd'});
   std::string profile = std::string(" --profile ") + jpgtest::kSrgbProfile + " ";
   const std::string refusals[] = {
-      profile + (files / "text.txt") + " " + out,                         // not a JPEG
-      profile + (files / "missing.jpg") + " " + out,                      // no such file
-      "--profile " + in + " " + in + " " + out,                           // not a profile
-      "--app2 --chunk 50" + profile + in + " " + out,                     // 409 chunks
-      "--from-icc " + in + " " + out,                                     // no ICC segments
-      profile + in + " " + (files / "no/such/dir/out.jpg"),               // cannot be written
+      profile + (files / "text.txt") + " " + out,            // not a JPEG
+      profile + (files / "missing.jpg") + " " + out,         // no such file
+      "--profile " + in + " " + in + " " + out,              // not a profile
+      "--app2 --chunk 50" + profile + in + " " + out,        // 409 chunks
+      "--from-icc " + in + " " + out,                        // no ICC segments
+      profile + in + " " + (files / "no/such/dir/out.jpg"),  // cannot be written
   };
   for (const std::string& arguments : refusals) {
     EXPECT_EQ(Run(arguments), 1) << arguments;
@@ -150,7 +151,8 @@ Bytes IccSegment(uint8_t sequence, uint8_t count, const Bytes& data, size_t cut 
   Bytes payload = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, sequence, count};
   payload.insert(payload.end(), data.begin(), data.end());
   payload.resize(payload.size() - cut);
-  Bytes segment = {0xFF, 0xE2, static_cast<uint8_t>((payload.size() + 2) >> 8), static_cast<uint8_t>(payload.size() + 2)};
+  Bytes segment = {0xFF, 0xE2, static_cast<uint8_t>((payload.size() + 2) >> 8),
+                   static_cast<uint8_t>(payload.size() + 2)};
   for (uint8_t byte : payload) segment.push_back(byte);
   return segment;
 }
@@ -159,16 +161,17 @@ TEST(JfxxSegmentsTest, HostileIccSegmentsAreRefused) {
   Bytes profile = jpegtest::ReadFile(jpgtest::kSrgbProfile);
   Bytes first(profile.begin(), profile.begin() + 10000), second(profile.begin() + 10000, profile.end());
   Bytes image = jpegtest::EncodeJpeg({});
-  EXPECT_EQ(jfxx::ExtractIccProfile(jpgtest::JpegWith({IccSegment(2, 2, second), IccSegment(1, 2, first)}, image)),
-            profile);  // joined by sequence number, not by order in the file
+  EXPECT_EQ(
+      jfxx::ExtractIccProfile(jpgtest::JpegWith({IccSegment(2, 2, second), IccSegment(1, 2, first)}, image)),
+      profile);  // joined by sequence number, not by order in the file
   const std::vector<Bytes> hostile[] = {
-      {IccSegment(1, 2, first)},                                   // a chunk missing
-      {IccSegment(1, 2, first), IccSegment(1, 2, second)},         // a chunk twice
-      {IccSegment(1, 2, first), IccSegment(2, 3, second)},         // counts disagree
-      {IccSegment(0, 1, profile)},                                 // chunk 0
-      {IccSegment(3, 2, first)},                                   // number above the count
-      {IccSegment(1, 1, {}, 1)},                                   // header cut off
-      {IccSegment(1, 1, Bytes(200, 0))},                           // not a profile
+      {IccSegment(1, 2, first)},                                      // a chunk missing
+      {IccSegment(1, 2, first), IccSegment(1, 2, second)},            // a chunk twice
+      {IccSegment(1, 2, first), IccSegment(2, 3, second)},            // counts disagree
+      {IccSegment(0, 1, profile)},                                    // chunk 0
+      {IccSegment(3, 2, first)},                                      // number above the count
+      {IccSegment(1, 1, {}, 1)},                                      // header cut off
+      {IccSegment(1, 1, Bytes(200, 0))},                              // not a profile
       {IccSegment(1, 1, Bytes(profile.begin(), profile.end() - 1))},  // size field disagrees
   };
   for (const std::vector<Bytes>& segments : hostile) {

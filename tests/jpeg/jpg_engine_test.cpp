@@ -31,7 +31,8 @@ class JpgEngineTest : public ::testing::Test {
     for (int y = 0; y < 16; ++y) {
       for (int x = 0; x < 16; ++x) {
         const uint8_t* c = colours[(y / 8) * 2 + x / 8];
-        for (int k = 0; k < components; ++k) pixels.push_back(components == 1 ? static_cast<uint8_t>(x * 16) : c[k]);
+        for (int k = 0; k < components; ++k)
+          pixels.push_back(components == 1 ? static_cast<uint8_t>(x * 16) : c[k]);
       }
     }
     return pixels;

@@ -18,7 +18,8 @@ using jpgtest::BoxRecorder;
 using jpgtest::Bytes;
 using jpgtest::FakeEngine;
 
-constexpr char kAdvice[] = "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
+constexpr char kAdvice[] =
+    "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
 
 Bytes BlockBytes(HGLOBAL hBlock) {
   const auto* p = static_cast<const uint8_t*>(GlobalLock(hBlock));
@@ -273,7 +274,8 @@ TEST_F(JpgConvertTest, ColourJpegWithProfileIsDecodedInstalledAndMatched) {
   Bytes matched = BlockBytes(dib.m_hMatchedBits);
   ASSERT_EQ(matched.size(), 3u * 24);
   for (size_t row = 0; row < 3; ++row) {
-    for (size_t x = 0; x < 7; ++x) EXPECT_EQ(Bytes(&matched[row * 24 + 3 * x], &matched[row * 24 + 3 * x + 3]), (Bytes{0x33, 0x22, 0x11}));
+    for (size_t x = 0; x < 7; ++x)
+      EXPECT_EQ(Bytes(&matched[row * 24 + 3 * x], &matched[row * 24 + 3 * x + 3]), (Bytes{0x33, 0x22, 0x11}));
   }
   EXPECT_TRUE(boxes.boxes.empty());
 }

@@ -125,10 +125,17 @@ TEST_F(JpgScanTest, ProfileNamesAreCutAndKeptInsideTheWindowsDirectory) {
     const char* name;
     const char* file;  // nullptr: refused
   } cases[] = {
-      {"Studio RGB, D65", "Studio RGB.icm"}, {"Monitor", "Monitor.icm"},   {"a;b", "a.icm"},
-      {"x'y", "x.icm"},                       {"Evil/../x", "Evil.icm"},   {"Evil\\x", "Evil.icm"},
-      {"../../etc/passwd", nullptr},          {"/etc/passwd", nullptr},    {"\\evil", nullptr},
-      {"", nullptr},                          {"(copy)", nullptr},
+      {"Studio RGB, D65", "Studio RGB.icm"},
+      {"Monitor", "Monitor.icm"},
+      {"a;b", "a.icm"},
+      {"x'y", "x.icm"},
+      {"Evil/../x", "Evil.icm"},
+      {"Evil\\x", "Evil.icm"},
+      {"../../etc/passwd", nullptr},
+      {"/etc/passwd", nullptr},
+      {"\\evil", nullptr},
+      {"", nullptr},
+      {"(copy)", nullptr},
   };
   Bytes profile = ProfileBytes(80);
   for (const Case& c : cases) {
@@ -145,7 +152,8 @@ TEST_F(JpgScanTest, ProfileNamesAreCutAndKeptInsideTheWindowsDirectory) {
   }
   // Nothing but the profiles and the image was written, nowhere else.
   size_t files = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(engine.Dir())) files += entry.is_regular_file();
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(engine.Dir()))
+    files += entry.is_regular_file();
   EXPECT_EQ(files, 7u);  // image.jpg, 5 names, the refused names' jjj.icm
 }
 

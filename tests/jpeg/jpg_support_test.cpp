@@ -53,7 +53,8 @@ void ResetModuleState() {
 }
 
 void PutBigEndian(Bytes& out, uint32_t value, int bytes) {
-  for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+  for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+    out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 void PutIdent(Bytes& out, const Ident& ident) {

@@ -32,7 +32,8 @@ struct Header {
 };
 
 void PutBigEndian(Bytes& out, std::uint32_t value, int bytes) {
-  for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 std::uint32_t BigEndian32(const std::uint8_t* p) {
@@ -90,7 +91,8 @@ std::size_t MaxChunk(Layout layout) { return layout == Layout::kApp1 ? kMaxApp1C
 
 void CheckProfile(const Bytes& profile) {
   if (profile.size() < 128) throw Error("the profile is shorter than an ICC header");
-  if (BigEndian32(profile.data()) != profile.size()) throw Error("the profile's size field is not its length");
+  if (BigEndian32(profile.data()) != profile.size())
+    throw Error("the profile's size field is not its length");
   if (std::memcmp(profile.data() + 36, "acsp", 4) != 0) throw Error("the profile has no ICC signature");
 }
 
@@ -145,7 +147,8 @@ Bytes ExtractIccProfile(const Bytes& jpeg) {
     int sequence = p[12];
     int count = p[13];
     if (count == 0 || sequence == 0 || sequence > count) {
-      throw Error("an ICC_PROFILE segment has chunk " + std::to_string(sequence) + " of " + std::to_string(count));
+      throw Error("an ICC_PROFILE segment has chunk " + std::to_string(sequence) + " of " +
+                  std::to_string(count));
     }
     if (declared != 0 && count != declared) throw Error("the ICC_PROFILE segments disagree on their count");
     declared = count;
@@ -159,7 +162,8 @@ Bytes ExtractIccProfile(const Bytes& jpeg) {
                 " ICC_PROFILE chunks");
   }
   Bytes profile;
-  for (const auto& [sequence, chunk] : chunks) profile.insert(profile.end(), chunk.first, chunk.first + chunk.second);
+  for (const auto& [sequence, chunk] : chunks)
+    profile.insert(profile.end(), chunk.first, chunk.first + chunk.second);
   CheckProfile(profile);
   return profile;
 }

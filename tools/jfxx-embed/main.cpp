@@ -92,10 +92,12 @@ Options ParseArguments(int argc, char** argv) {
       files.emplace_back(arg);
     }
   }
-  if (options.fromIcc == !options.profilePath.empty()) throw UsageError("give one of --profile and --from-icc");
+  if (options.fromIcc == !options.profilePath.empty())
+    throw UsageError("give one of --profile and --from-icc");
   if (files.size() != 2) throw UsageError("give IN.jpg and OUT.jpg");
   if (options.chunk && (*options.chunk < 1 || *options.chunk > jfxx::MaxChunk(options.layout))) {
-    throw UsageError("--chunk must be 1 to " + std::to_string(jfxx::MaxChunk(options.layout)) + " for this layout");
+    throw UsageError("--chunk must be 1 to " + std::to_string(jfxx::MaxChunk(options.layout)) +
+                     " for this layout");
   }
   options.in = files[0];
   options.out = files[1];
