@@ -15,6 +15,8 @@
 
 namespace platform {
 
+class DialogView;
+
 // One item of a pop-up menu, as AppendMenuA made it.
 struct MenuItem {
   UINT flags = 0;    // MF_STRING or MF_SEPARATOR, with MF_GRAYED, MF_DISABLED, MF_CHECKED
@@ -72,6 +74,13 @@ class Person {
 
   // A print dialog: the printer and the number of copies, or nothing to cancel.
   virtual std::optional<PrintAnswer> ChoosePrinter(const PrintQuestion& question);
+
+  // A modal dialog box: the person reads it and works its controls through the view
+  // until it ends (dialogview.h). Returning while it is still open leaves it to be
+  // closed as by its close box. Unlike the other questions, the default person
+  // answers this one at the terminal (terminaldialog.h), on standard output and
+  // standard input, where the end of the input closes the dialog.
+  virtual void RunDialog(DialogView& dialog);
 };
 
 // The person asked now; never null.
