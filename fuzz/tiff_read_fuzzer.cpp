@@ -15,16 +15,24 @@
 
 namespace {
 
-// One file per process, rewritten for every input.
-const std::string& InputPath() {
-  static const std::string path = [] {
-    std::string pattern = "/tmp/tiff_read_fuzzer-XXXXXX";
-    int fd = mkstemp(pattern.data());
+// One file per process, rewritten for every input and removed at exit.
+class InputFile {
+ public:
+  InputFile() : m_path("/tmp/tiff_read_fuzzer-XXXXXX") {
+    int fd = mkstemp(m_path.data());
     if (fd < 0) std::abort();
     close(fd);
-    return pattern;
-  }();
-  return path;
+  }
+  ~InputFile() { unlink(m_path.c_str()); }
+  const std::string& Path() const { return m_path; }
+
+ private:
+  std::string m_path;
+};
+
+const std::string& InputPath() {
+  static const InputFile file;
+  return file.Path();
 }
 
 }  // namespace
