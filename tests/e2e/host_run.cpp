@@ -1,0 +1,85 @@
+#include "host_run.h"
+
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace e2e {
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char ch : text) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+  return quoted + "'";
+}
+
+// The JSON string value of key in a one-line object, unescaped; empty when absent.
+std::string StringField(const std::string& line, const std::string& key) {
+  std::string marker = "\"" + key + "\":\"";
+  size_t pos = line.find(marker);
+  if (pos == std::string::npos) return std::string();
+  std::string value;
+  for (size_t i = pos + marker.size(); i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] != '\\' || i + 1 >= line.size()) {
+      value += line[i];
+      continue;
+    }
+    char escaped = line[++i];
+    value += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped;
+  }
+  return value;
+}
+
+}  // namespace
+
+Screenshot ReadPng(const std::string& path) {
+  Screenshot shot;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return shot;
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return shot;
+  shot.width = static_cast<int>(image.width);
+  shot.height = static_cast<int>(image.height);
+  shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
+  for (size_t i = 0; i < shot.pixels.size(); ++i) {
+    shot.pixels[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
+  }
+  return shot;
+}
+
+std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path) {
+  std::vector<LoggedMessage> messages;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("\"caption\":") == std::string::npos) continue;
+    LoggedMessage message{StringField(line, "caption"), StringField(line, "text"), 0};
+    size_t pos = line.find("\"style\":");
+    if (pos != std::string::npos) message.style = static_cast<unsigned>(std::atoi(line.c_str() + pos + 8));
+    messages.push_back(message);
+  }
+  return messages;
+}
+
+int Run(const HostRun& run) {
+  std::string command = "cd " + Quoted(run.workingDirectory) + " && ZIRN_HOME=" + Quoted(run.zirnHome) +
+                        " " + Quoted(run.nphost);
+  for (const std::string& argument : run.arguments) command += " " + Quoted(argument);
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool Near(uint32_t a, uint32_t b, int nTolerance) {
+  for (int shift = 0; shift <= 16; shift += 8) {
+    int diff = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (diff > nTolerance || -diff > nTolerance) return false;
+  }
+  return true;
+}
+
+}  // namespace e2e
