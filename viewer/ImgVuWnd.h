@@ -1,6 +1,6 @@
 // The plug-in's window: the browser's child window subclassed for one instance. It
-// paints the instance's document, repaints for palette changes and scrolls a picture
-// larger than the client area.
+// paints the instance's document, repaints for palette changes, scrolls a picture
+// larger than the client area and offers the context menu's commands.
 #pragma once
 
 #include <afxwin.h>
@@ -8,6 +8,12 @@
 
 struct PluginInstance;
 class CImgVuDoc;
+
+// The context menu's commands.
+constexpr UINT ID_VIEW_IMAGE = 1000;
+constexpr UINT ID_SAVE_AS = 1002;
+constexpr UINT ID_PRINT_IMAGE = 1003;
+constexpr UINT ID_ABOUT = 1004;
 
 class CImgVuWnd : public CWnd {
  public:
@@ -29,6 +35,11 @@ class CImgVuWnd : public CWnd {
   afx_msg void OnPaint();
   afx_msg void OnPaletteChanged(CWnd* pFocusWnd);
   afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+  // The context menu; its commands arrive as WM_COMMAND.
+  afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
+  afx_msg void OnViewImage();
+  afx_msg void OnSaveAs();
+  afx_msg void OnAbout();
   afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
   afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
 
