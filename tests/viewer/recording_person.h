@@ -1,5 +1,5 @@
 // The person at the screen for the viewer's and the plug-in's tests: every message
-// box and question is recorded; message boxes are answered OK.
+// box and question is recorded; message boxes are answered OK, or Yes when they ask.
 #pragma once
 
 #include <platform/person.h>
@@ -17,12 +17,21 @@ struct Message {
   unsigned style;
 };
 
-// Answers the print dialog with printAnswer (cancels without one).
+// Answers menus with menuAnswer (0: no choice), file dialogs with fileAnswer and the
+// print dialog with printAnswer (cancelling without one).
 class RecordingPerson : public platform::Person {
  public:
   int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
     messages.push_back({caption, text, style});
-    return IDOK;
+    return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
+  }
+  UINT ChooseMenuItem(const platform::MenuQuestion& question) override {
+    menuQuestions.push_back(question);
+    return menuAnswer;
+  }
+  std::optional<std::string> ChooseFile(const platform::FileQuestion& question) override {
+    fileQuestions.push_back(question);
+    return fileAnswer;
   }
   std::optional<platform::PrintAnswer> ChoosePrinter(const platform::PrintQuestion& question) override {
     printQuestions.push_back(question);
@@ -30,7 +39,11 @@ class RecordingPerson : public platform::Person {
   }
 
   std::vector<Message> messages;
+  std::vector<platform::MenuQuestion> menuQuestions;
+  std::vector<platform::FileQuestion> fileQuestions;
   std::vector<platform::PrintQuestion> printQuestions;
+  UINT menuAnswer = 0;
+  std::optional<std::string> fileAnswer;
   std::optional<platform::PrintAnswer> printAnswer;
 };
 
