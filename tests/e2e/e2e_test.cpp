@@ -209,4 +209,18 @@ TEST_F(EndToEndTest, TallTiffAndTheSameJpegScrolledDownShowTheSameRows) {
   EXPECT_GT(nCompared, 2000);
 }
 
+TEST_F(EndToEndTest, ContextMenuPrintsTheImageThroughTheBrowsersDialogs) {
+  std::string path = m_scratch / "tall.tif";
+  viewertest::WriteRgbTiff(path, 40, 60, Bands);
+  std::string script = m_scratch / "print.txt";
+  std::string text = "menu 1003\nprinter copies=2 to=" + (m_scratch / "out.pdf") + "\nrclick 20 20\n";
+  viewertest::WriteBytes(script, Bytes(text.begin(), text.end()));
+  ASSERT_EQ(Host(path, {"--script", script}), 0);
+  std::string log = testsupport::ReadFile(Log());
+  EXPECT_NE(log.find("{\"id\":1000,\"text\":\"View this Image (tall.tif)\"}"), std::string::npos) << log;
+  EXPECT_NE(log.find("\"print-dialog\":{\"flags\":1310732}"), std::string::npos) << log;
+  EXPECT_NE(log.find("\"print-job\":\"tall.tif\",\"pages\":2"), std::string::npos) << log;
+  EXPECT_TRUE(fs::exists(m_scratch / "out.pdf"));
+}
+
 }  // namespace
