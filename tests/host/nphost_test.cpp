@@ -316,6 +316,13 @@ TEST_F(NphostTest, InjectedFaults) {
                                             "#1 NPP_Destroy", "NP_Shutdown"}));
 }
 
+TEST_F(NphostTest, AWindowThatNeverStopsAskingToBePaintedDoesNotHoldTheBrowser) {
+  const Outcome outcome = RunScript(m_image, "paint\nlclick 1 1\n", {}, {{"TESTPLUGIN_LAZY_PAINT", "1"}});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_NE(outcome.err.find("the window messages did not settle"), std::string::npos) << outcome.err;
+  EXPECT_TRUE(Contains(Calls(), "#1 WM_LBUTTONDOWN x=1 y=1"));
+}
+
 TEST_F(NphostTest, BlocksThePlugInLeaksAreReported) {
   const Outcome outcome = Run({"--plugin", TEST_PLUGIN, m_image}, {{"TESTPLUGIN_LEAK", "1"}});
   EXPECT_EQ(outcome.status, 0);

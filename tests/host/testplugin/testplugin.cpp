@@ -10,6 +10,7 @@
 //   TESTPLUGIN_WRITE_READY=N   NPP_WriteReady answers N (default 0x0FFFFFFF)
 //   TESTPLUGIN_LEAK=1          NPP_Destroy keeps the instance record
 //   TESTPLUGIN_SCROLLBARS=1    the window shows both scroll bars
+//   TESTPLUGIN_LAZY_PAINT=1    WM_PAINT is ignored, so the window never stops asking
 //
 // Built three times: TESTPLUGIN.DLL (image/jpeg and image/tiff), JPEGPLUGIN.DLL
 // (image/jpeg only) and NORECORD.DLL (no registration record).
@@ -193,6 +194,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   State& state = *found->second;
   switch (message) {
     case WM_PAINT: {
+      if (EnvNumber("TESTPLUGIN_LAZY_PAINT", 0) != 0) return 0;
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd, &paint);
       RECT client;
