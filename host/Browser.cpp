@@ -145,8 +145,8 @@ void Browser::OpenInstances(const PageContent& page) {
       Note("the page is full: the embeds from " + entry.path + " on are skipped");
       break;
     }
-    m_instances.push_back(std::make_unique<Instance>(++number, entry, page.singleImage && m_options.fullPage,
-                                                     POINT{x, y}));
+    m_instances.push_back(std::make_unique<Instance>(
+        ++number, entry, page.singleImage && m_options.fullPage, POINT{x, y}));
     y += entry.height + kPageMargin;
   }
   FitWindow();
@@ -185,7 +185,8 @@ int Browser::Play(const std::vector<ScriptLine>& script) {
                      [&](const SelectInstance& select) {
                        if (static_cast<std::size_t>(select.number) > m_instances.size()) {
                          throw PlayError{"no instance " + std::to_string(select.number) +
-                                         " (the page has " + std::to_string(m_instances.size()) + ")"};
+                                         " (the page has " + std::to_string(m_instances.size()) +
+                                         ")"};
                        }
                        current = static_cast<std::size_t>(select.number);
                      },
@@ -193,7 +194,8 @@ int Browser::Play(const std::vector<ScriptLine>& script) {
                      [&](const SaveAnswer& answer) { m_person.Queue(answer); },
                      [&](const PrinterAnswer& answer) { m_person.Queue(answer); },
                      [&](const auto& command) {
-                       if (current > m_instances.size()) throw PlayError{"the page has no instance"};
+                       if (current > m_instances.size())
+                         throw PlayError{"the page has no instance"};
                        Act(*m_instances[current - 1], ScriptAction{command});
                      },
                  },
@@ -221,7 +223,8 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
                  },
                  [&](const Click& click) {
                    SendMessageA(hwnd, click.right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
-                                click.right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(click.x, click.y));
+                                click.right ? MK_RBUTTON : MK_LBUTTON,
+                                MAKELPARAM(click.x, click.y));
                  },
                  [&](const PaletteChanged& changed) {
                    const HWND changer = changed.self ? hwnd : m_window;
@@ -234,7 +237,8 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
                  [&](const Print&) { instance.Print(m_pluginFuncs); },
                  [&](const WindowGone&) { instance.WindowGone(m_pluginFuncs); },
                  [&](const Destroy&) {
-                   if (!instance.Alive()) Note("instance " + std::to_string(instance.Number()) + " is gone already");
+                   if (!instance.Alive())
+                     Note("instance " + std::to_string(instance.Number()) + " is gone already");
                    instance.Destroy(m_pluginFuncs, m_browserFuncs);
                  },
                  [&](const auto&) {},
@@ -273,7 +277,8 @@ void Browser::Teardown() {
   m_window = nullptr;
   UnregisterClasses();
   const NPError error = m_module.Shutdown();
-  if (error != NPERR_NO_ERROR) Note(m_module.Path() + ": NP_Shutdown failed with " + std::to_string(error));
+  if (error != NPERR_NO_ERROR)
+    Note(m_module.Path() + ": NP_Shutdown failed with " + std::to_string(error));
 }
 
 void Browser::Report() const {

@@ -37,7 +37,8 @@ const std::map<std::string, Setter>& ValueOptions() {
       {"--plugin", [](const std::string& v, Options& o) { o.plugin = v; }},
       {"--mode",
        [](const std::string& v, Options& o) {
-         if (v != "full" && v != "embed") throw UsageError("--mode takes full or embed, not '" + v + "'");
+         if (v != "full" && v != "embed")
+           throw UsageError("--mode takes full or embed, not '" + v + "'");
          o.fullPage = v == "full";
        }},
       {"--size", ParseSize},
@@ -57,7 +58,8 @@ const std::map<std::string, Setter>& ValueOptions() {
        }},
       {"--destroy-mid-stream",
        [](const std::string& v, Options& o) {
-         o.faults.destroyMidStream = static_cast<int>(ParseNumber("--destroy-mid-stream", v, 1, 1000000));
+         o.faults.destroyMidStream =
+             static_cast<int>(ParseNumber("--destroy-mid-stream", v, 1, 1000000));
        }},
   };
   return kOptions;

@@ -50,9 +50,10 @@ void Instance::Note(const std::string& text) const {
 }
 
 bool Instance::Open(HWND parent, const NPPluginFuncs& funcs) {
-  m_hwnd = CreateWindowExA(0, kPluginWindowClass, "", WS_CHILD | WS_VISIBLE, m_position.x,
-                           m_position.y, m_entry.width, m_entry.height, parent,
-                           reinterpret_cast<HMENU>(static_cast<intptr_t>(m_number)), nullptr, nullptr);
+  m_hwnd =
+      CreateWindowExA(0, kPluginWindowClass, "", WS_CHILD | WS_VISIBLE, m_position.x, m_position.y,
+                      m_entry.width, m_entry.height, parent,
+                      reinterpret_cast<HMENU>(static_cast<intptr_t>(m_number)), nullptr, nullptr);
   if (m_hwnd == nullptr) {
     Note("cannot make its window");
     return false;
@@ -91,7 +92,7 @@ void Instance::SetWindow(const NPPluginFuncs& funcs) {
 void Instance::DeliverFile(const NPPluginFuncs& funcs, const Faults& faults,
                            BrowserFunctions& browser) {
   if (!m_alive) return;
-  struct stat info{};
+  struct stat info {};
   if (stat(m_entry.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
     Note("cannot open " + m_entry.path + ": the file is not delivered");
     return;
@@ -161,8 +162,7 @@ Instance::Delivery Instance::WriteBlocks(const NPPluginFuncs& funcs, NPStream& s
       }
       continue;
     }
-    const int32_t length =
-        faults.bytewise ? 1 : std::min({ready, size - offset, kMaxBlock});
+    const int32_t length = faults.bytewise ? 1 : std::min({ready, size - offset, kMaxBlock});
     file.seekg(offset);
     if (!file.read(block.data(), length)) {
       Note("cannot read " + m_entry.path);

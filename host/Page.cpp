@@ -48,12 +48,14 @@ std::string ReadPage(const std::string& path) {
   if (size > kMaxPageBytes) throw UsageError(path + ": the page is larger than 16 MiB");
   std::ifstream in(path, std::ios::binary);
   std::string html(static_cast<std::size_t>(size), '\0');
-  if (!in.read(html.data(), static_cast<std::streamsize>(size))) throw UsageError("cannot read " + path);
+  if (!in.read(html.data(), static_cast<std::streamsize>(size)))
+    throw UsageError("cannot read " + path);
   return html;
 }
 
 // The local file an embed's src names, or nothing for one that is not local.
-std::optional<std::string> ResolveSource(const std::string& src, const std::filesystem::path& base) {
+std::optional<std::string> ResolveSource(const std::string& src,
+                                         const std::filesystem::path& base) {
   std::string local = src;
   if (local.rfind("file://", 0) == 0) local = local.substr(7);
   else if (local.find("://") != std::string::npos) return std::nullopt;
@@ -76,7 +78,8 @@ std::optional<PageEntry> EntryFor(const PageTag& tag, const std::string& page,
     return std::nullopt;
   }
   std::optional<std::string> type = MimeTypeForPath(*path);
-  if (const std::optional<std::string> declared = tag.Attribute("type"); declared && tag.name == "embed") {
+  if (const std::optional<std::string> declared = tag.Attribute("type");
+      declared && tag.name == "embed") {
     type = Lower(*declared);
   }
   if (!type || !module.Handles(*type)) {
@@ -100,7 +103,8 @@ PageContent LoadHtml(const Options& options, const PluginModule& module) {
     std::optional<PageEntry> entry = EntryFor(tag, options.file, base, options, module);
     if (!entry) continue;
     if (content.entries.size() == kMaxInstances) {
-      Note(options.file, "more than " + std::to_string(kMaxInstances) + " embeds: the rest are skipped");
+      Note(options.file,
+           "more than " + std::to_string(kMaxInstances) + " embeds: the rest are skipped");
       break;
     }
     content.entries.push_back(std::move(*entry));
@@ -111,8 +115,9 @@ PageContent LoadHtml(const Options& options, const PluginModule& module) {
 PageContent LoadImage(const Options& options, const PluginModule& module) {
   const std::optional<std::string> type = MimeTypeForPath(options.file);
   if (!type) {
-    throw UsageError(options.file +
-                     ": not an image the browser knows (.jpg .jpeg .jpe .tif .tiff) or an .html page");
+    throw UsageError(
+        options.file +
+        ": not an image the browser knows (.jpg .jpeg .jpe .tif .tiff) or an .html page");
   }
   if (!module.Handles(*type)) throw UsageError(module.Path() + " does not handle " + *type);
   PageEntry entry;

@@ -153,7 +153,8 @@ std::optional<PageTag> PageScanner::ReadTag() {
       ++m_pos;
       value = ReadValue();
     }
-    if (tag.attributes.size() < kMaxAttributes) tag.attributes.emplace_back(std::move(name), std::move(value));
+    if (tag.attributes.size() < kMaxAttributes)
+      tag.attributes.emplace_back(std::move(name), std::move(value));
   }
   return tag;
 }

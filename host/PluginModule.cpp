@@ -22,7 +22,8 @@ std::string DlError() {
 
 // The "MIMEType" value; throws LoadError for a record that cannot be one.
 std::string ReadMimeTypes(const platform::VersionInfo& record, const std::string& path) {
-  if (record.stringCount > kMaxVersionStrings || (record.stringCount > 0 && record.strings == nullptr)) {
+  if (record.stringCount > kMaxVersionStrings ||
+      (record.stringCount > 0 && record.strings == nullptr)) {
     throw LoadError(path + ": the registration record is damaged");
   }
   for (std::size_t i = 0; i < record.stringCount; ++i) {
@@ -49,12 +50,13 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::string& path) {
   module->m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module->m_handle == nullptr) throw LoadError("cannot load " + path + ": " + DlError());
 
-  const auto* record =
-      static_cast<const platform::VersionInfo*>(dlsym(module->m_handle, platform::kVersionInfoSymbol));
+  const auto* record = static_cast<const platform::VersionInfo*>(
+      dlsym(module->m_handle, platform::kVersionInfoSymbol));
   if (record == nullptr) throw LoadError(path + ": no registration record");
   module->m_mimeTypes = SplitMimeTypes(ReadMimeTypes(*record, path));
 
-  module->m_getEntryPoints = Export<NP_GetEntryPointsFunc>(module->m_handle, "NP_GetEntryPoints", path);
+  module->m_getEntryPoints =
+      Export<NP_GetEntryPointsFunc>(module->m_handle, "NP_GetEntryPoints", path);
   module->m_initialize = Export<NP_InitializeFunc>(module->m_handle, "NP_Initialize", path);
   module->m_shutdown = Export<NP_ShutdownFunc>(module->m_handle, "NP_Shutdown", path);
   return module;

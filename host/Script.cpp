@@ -78,9 +78,8 @@ ScriptAction ParseResize(const Line& line) {
 
 ScriptAction ParseScroll(const Line& line, bool vertical) {
   static const std::map<std::string, int> kCodes = {
-      {"lineup", 0},        {"linedown", 1},   {"pageup", 2}, {"pagedown", 3},
-      {"thumbposition", 4}, {"thumbtrack", 5}, {"top", 6},    {"bottom", 7},
-      {"endscroll", 8}};
+      {"lineup", 0},     {"linedown", 1}, {"pageup", 2}, {"pagedown", 3}, {"thumbposition", 4},
+      {"thumbtrack", 5}, {"top", 6},      {"bottom", 7}, {"endscroll", 8}};
   ExpectArgs(line, 1, 2, "CODE [POS]");
   const auto code = kCodes.find(line.args[0]);
   if (code == kCodes.end()) throw LineError{"unknown scroll code '" + line.args[0] + "'"};

@@ -68,9 +68,9 @@ struct PrinterAnswer {
   std::optional<PrinterChoice> printer;  // nothing: cancel
 };
 
-using ScriptAction = std::variant<SelectInstance, ResizeWindow, Scroll, Click, PaletteChanged,
-                                  Paint, Print, WindowGone, Destroy, MenuAnswer, SaveAnswer,
-                                  PrinterAnswer>;
+using ScriptAction =
+    std::variant<SelectInstance, ResizeWindow, Scroll, Click, PaletteChanged, Paint, Print,
+                 WindowGone, Destroy, MenuAnswer, SaveAnswer, PrinterAnswer>;
 
 struct ScriptLine {
   int number;  // the line in the script, from 1

@@ -41,7 +41,8 @@ std::size_t ScriptedPerson::UnusedAnswers() const {
   return m_menuAnswers.size() + m_saveAnswers.size() + m_printerAnswers.size();
 }
 
-int ScriptedPerson::MessageBox(const std::string& caption, const std::string& text, unsigned style) {
+int ScriptedPerson::MessageBox(const std::string& caption, const std::string& text,
+                               unsigned style) {
   if (m_log.IsOpen()) {
     m_log.Write(JsonObject()
                     .Add("caption", JsonSystemText(caption))

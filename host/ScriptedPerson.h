@@ -30,7 +30,8 @@ class ScriptedPerson : public platform::Person {
   std::optional<std::string> ChooseFile(const platform::FileQuestion& question) override;
   // The printer's output is the answer's `to=`, or nphost-print-N.pdf in the current
   // directory, N counting the printers handed out in this run.
-  std::optional<platform::PrintAnswer> ChoosePrinter(const platform::PrintQuestion& question) override;
+  std::optional<platform::PrintAnswer> ChoosePrinter(
+      const platform::PrintQuestion& question) override;
 
  private:
   MessageLog& m_log;

@@ -38,7 +38,8 @@ std::vector<nphost::ScriptLine> ReadScript(const std::string& path) {
 std::string DefaultPlugin() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return (error ? std::filesystem::path("NPZELVW.DLL") : self.parent_path() / "NPZELVW.DLL").string();
+  return (error ? std::filesystem::path("NPZELVW.DLL") : self.parent_path() / "NPZELVW.DLL")
+      .string();
 }
 
 // dlopen searches the library path for a bare name; the browser means a file.
@@ -65,7 +66,8 @@ int Run(const std::vector<std::string>& args) {
       return kExitShown;
     }
     script = ReadScript(options.script);
-    if (!std::filesystem::is_regular_file(options.file)) throw nphost::UsageError("cannot open " + options.file);
+    if (!std::filesystem::is_regular_file(options.file))
+      throw nphost::UsageError("cannot open " + options.file);
     if (!options.messages.empty() && !log.Open(options.messages)) {
       throw nphost::UsageError("cannot write the messages file " + options.messages);
     }

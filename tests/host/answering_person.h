@@ -40,7 +40,8 @@ class AnsweringPerson : public platform::Person {
     files.push_back(question);
     return Take(fileAnswers).value_or(std::nullopt);
   }
-  std::optional<platform::PrintAnswer> ChoosePrinter(const platform::PrintQuestion& question) override {
+  std::optional<platform::PrintAnswer> ChoosePrinter(
+      const platform::PrintQuestion& question) override {
     printers.push_back(question);
     return Take(printerAnswers).value_or(std::nullopt);
   }

@@ -28,10 +28,27 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
   EXPECT_TRUE(options.plugin.empty());
   EXPECT_FALSE(options.windir);
 
-  options = ParseCommandLine({"--plugin", "P.DLL", "--mode", "embed", "--size=320x240", "--depth", "8",
-                              "--script", "-", "--screenshot", "s.png", "--messages", "m.json",
-                              "--windir", "w", "--fail-memalloc", "2", "--write-bytewise",
-                              "--destroy-mid-stream", "3", "page.html"});
+  options = ParseCommandLine({"--plugin",
+                              "P.DLL",
+                              "--mode",
+                              "embed",
+                              "--size=320x240",
+                              "--depth",
+                              "8",
+                              "--script",
+                              "-",
+                              "--screenshot",
+                              "s.png",
+                              "--messages",
+                              "m.json",
+                              "--windir",
+                              "w",
+                              "--fail-memalloc",
+                              "2",
+                              "--write-bytewise",
+                              "--destroy-mid-stream",
+                              "3",
+                              "page.html"});
   EXPECT_EQ(options.plugin, "P.DLL");
   EXPECT_FALSE(options.fullPage);
   EXPECT_EQ(options.width, 320);
@@ -54,7 +71,8 @@ TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
   EXPECT_EQ(ErrorOf({"--colour", "a.jpg"}), "unknown option '--colour'");
   EXPECT_EQ(ErrorOf({"a.jpg", "--size"}), "--size needs a value");
   EXPECT_EQ(ErrorOf({"--size", "800", "a.jpg"}), "--size takes WxH, not '800'");
-  EXPECT_EQ(ErrorOf({"--size", "0x600", "a.jpg"}), "--size takes a number from 1 to 32767, not '0'");
+  EXPECT_EQ(ErrorOf({"--size", "0x600", "a.jpg"}),
+            "--size takes a number from 1 to 32767, not '0'");
   EXPECT_EQ(ErrorOf({"--size", "40000x600", "a.jpg"}),
             "--size takes a number from 1 to 32767, not '40000'");
   EXPECT_EQ(ErrorOf({"--depth", "16", "a.jpg"}), "--depth takes 24 or 8, not '16'");
@@ -76,7 +94,8 @@ TEST(MimeTypesTest, ExtensionsInAnyLetterCase) {
 }
 
 TEST(MimeTypesTest, TheRecordsListIsSplitAtItsBars) {
-  EXPECT_EQ(SplitMimeTypes("image/jpeg|Image/TIFF"), (std::vector<std::string>{"image/jpeg", "image/tiff"}));
+  EXPECT_EQ(SplitMimeTypes("image/jpeg|Image/TIFF"),
+            (std::vector<std::string>{"image/jpeg", "image/tiff"}));
   EXPECT_EQ(SplitMimeTypes("|image/jpeg||"), (std::vector<std::string>{"image/jpeg"}));
   EXPECT_TRUE(SplitMimeTypes("").empty());
 }

@@ -10,7 +10,8 @@ using namespace nphost;
 
 TEST(JsonTest, CodePage1252BecomesUtf8) {
   EXPECT_EQ(Cp1252ToUtf8("About Zed\xAE Viewer"), "About Zed\xC2\xAE Viewer");
-  EXPECT_EQ(Cp1252ToUtf8("\x80\x99\x9F"), "\xE2\x82\xAC\xE2\x84\xA2\xC5\xB8");  // euro, TM, Y diaeresis
+  EXPECT_EQ(Cp1252ToUtf8("\x80\x99\x9F"),
+            "\xE2\x82\xAC\xE2\x84\xA2\xC5\xB8");  // euro, TM, Y diaeresis
   EXPECT_EQ(Cp1252ToUtf8("\xE9\xFF"), "\xC3\xA9\xC3\xBF");
   // Bytes the code page leaves undefined keep their number, as Windows converts them.
   EXPECT_EQ(Cp1252ToUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
@@ -23,7 +24,8 @@ TEST(JsonTest, StringsAreEscaped) {
   EXPECT_EQ(JsonString("a\nb\tc\r\b\f"), "\"a\\nb\\tc\\r\\b\\f\"");
   EXPECT_EQ(JsonString(std::string("\x01\x1F\0", 3)), "\"\\u0001\\u001f\\u0000\"");
   EXPECT_EQ(JsonString("/ and \x7F stay"), "\"/ and \x7F stay\"");
-  EXPECT_EQ(JsonSystemText("Error occurs in \"Printing\"\xAE"), "\"Error occurs in \\\"Printing\\\"\xC2\xAE\"");
+  EXPECT_EQ(JsonSystemText("Error occurs in \"Printing\"\xAE"),
+            "\"Error occurs in \\\"Printing\\\"\xC2\xAE\"");
 }
 
 TEST(JsonTest, HostTextStaysUtf8WhenItIsUtf8) {

@@ -35,8 +35,8 @@ class MenuTest : public ::testing::Test {
     windowClass.lpfnWndProc = OwnerProc;
     windowClass.lpszClassName = "menu test owner";
     RegisterClassA(&windowClass);
-    m_owner = CreateWindowExA(0, "menu test owner", "", WS_POPUP, 10, 20, 100, 100, nullptr, nullptr,
-                              nullptr, nullptr);
+    m_owner = CreateWindowExA(0, "menu test owner", "", WS_POPUP, 10, 20, 100, 100, nullptr,
+                              nullptr, nullptr, nullptr);
     ASSERT_NE(m_owner, nullptr);
     m_menu = CreatePopupMenu();
     ASSERT_NE(m_menu, nullptr);
@@ -119,7 +119,8 @@ TEST_F(MenuTest, KindsOfItemNotProvidedAreRefused) {
 TEST_F(MenuTest, ReturnCmdGivesTheChoiceAndSendsNothing) {
   Fill();
   m_person.menuAnswers = {1000, 0};
-  EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, 0, 0, 0, m_owner, nullptr), 1000);
+  EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, 0, 0, 0, m_owner, nullptr),
+            1000);
   EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 0, 0, 0, m_owner, nullptr), 0);
   EXPECT_TRUE(g_received.empty());
 }

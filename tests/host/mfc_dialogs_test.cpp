@@ -21,7 +21,7 @@ class CommandWnd : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CommandWnd, CWnd)
-  ON_COMMAND(1002, OnSave)
+ON_COMMAND(1002, OnSave)
 END_MESSAGE_MAP()
 
 TEST(CMenuTest, OwnsTheMenuItHolds) {
@@ -90,7 +90,8 @@ TEST(CFileDialogTest, AsksWithTheFilterTheNameAndExactlyTheFlagsGiven) {
   person.fileAnswers = {"/tmp/out/M0A1B2C3"};
   // Temporaries: the dialog keeps its own copies.
   CFileDialog dialog(FALSE, std::string("JPG").c_str(), std::string("M0A1B2C3").c_str(),
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, std::string("JPEG (*.JPG)|*.JPG||").c_str());
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                     std::string("JPEG (*.JPG)|*.JPG||").c_str());
   EXPECT_EQ(dialog.GetPathName(), CString("M0A1B2C3"));
   ASSERT_EQ(dialog.DoModal(), IDOK);
 

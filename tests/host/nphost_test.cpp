@@ -38,8 +38,9 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 std::size_t CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-  return static_cast<std::size_t>(std::count_if(
-      lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
+  return static_cast<std::size_t>(
+      std::count_if(lines.begin(), lines.end(),
+                    [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
 }
 
 struct Png {
@@ -66,7 +67,8 @@ Png ReadPng(const std::string& path) {
 }
 
 int PdfPages(const std::string& path) {
-  std::FILE* pipe = popen((std::string(PDFINFO_PROGRAM) + " '" + path + "' 2>/dev/null").c_str(), "r");
+  std::FILE* pipe =
+      popen((std::string(PDFINFO_PROGRAM) + " '" + path + "' 2>/dev/null").c_str(), "r");
   if (pipe == nullptr) return -1;
   char line[512];
   int pages = -1;
@@ -75,7 +77,7 @@ int PdfPages(const std::string& path) {
   return pages;
 }
 
-constexpr std::uint32_t kRed = 0xFF0000;  // the test plug-in's instance 1
+constexpr std::uint32_t kRed = 0xFF0000;    // the test plug-in's instance 1
 constexpr std::uint32_t kGreen = 0x00FF00;  // and instance 2
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
@@ -117,10 +119,11 @@ class NphostTest : public ::testing::Test {
   }
 
   // The test plug-in with a script, a message log and a screenshot.
-  Outcome RunScript(const std::string& file, const std::string& script, std::vector<std::string> more = {},
-                    const Env& env = {}) {
-    std::vector<std::string> args = {"--plugin", TEST_PLUGIN, "--script", m_dir.Write("script.txt", script),
-                                     "--messages", m_messages, "--screenshot", m_screenshot};
+  Outcome RunScript(const std::string& file, const std::string& script,
+                    std::vector<std::string> more = {}, const Env& env = {}) {
+    std::vector<std::string> args = {
+        "--plugin",   TEST_PLUGIN, "--script",     m_dir.Write("script.txt", script),
+        "--messages", m_messages,  "--screenshot", m_screenshot};
     args.insert(args.end(), more.begin(), more.end());
     args.push_back(file);
     return Run(args, env);
@@ -163,10 +166,11 @@ TEST_F(NphostTest, AFullPageImageIsCalledInTheOrderABrowserCalls) {
   std::vector<std::string> calls = Calls();
   ASSERT_GE(calls.size(), 2u);
   EXPECT_EQ(calls[0], "NP_GetEntryPoints size=" + std::to_string(sizeof(NPPluginFuncs)));
-  EXPECT_EQ(calls[1].rfind("NP_Initialize version=9 size=" + std::to_string(sizeof(NPNetscapeFuncs)) +
-                               " complete=1 geturl=1 agent=nphost/1.0 (plug-in host) windir=",
-                           0),
-            0u)
+  EXPECT_EQ(
+      calls[1].rfind("NP_Initialize version=9 size=" + std::to_string(sizeof(NPNetscapeFuncs)) +
+                         " complete=1 geturl=1 agent=nphost/1.0 (plug-in host) windir=",
+                     0),
+      0u)
       << calls[1];
   std::vector<std::string> expected = LoadCalls(1, "2", "x=0 y=0 width=800 height=600");
   expected.insert(expected.begin(), calls.begin(), calls.begin() + 2);
@@ -178,11 +182,12 @@ TEST_F(NphostTest, AFullPageImageIsCalledInTheOrderABrowserCalls) {
 }
 
 TEST_F(NphostTest, AnEmbeddedImageGetsItsAttributesAsArguments) {
-  const Outcome outcome = Run({"--plugin", TEST_PLUGIN, "--mode", "embed", "--size", "320x240", m_image});
+  const Outcome outcome =
+      Run({"--plugin", TEST_PLUGIN, "--mode", "embed", "--size", "320x240", m_image});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::vector<std::string> calls = Calls();
-  EXPECT_TRUE(Contains(calls, "#1 NPP_New type=image/jpeg mode=1 argc=3 src=" + m_image +
-                                  " width=320 height=240"));
+  EXPECT_TRUE(Contains(
+      calls, "#1 NPP_New type=image/jpeg mode=1 argc=3 src=" + m_image + " width=320 height=240"));
   EXPECT_TRUE(Contains(calls, "#1 NPP_SetWindow window=set x=0 y=0 width=320 height=240"));
 }
 
@@ -241,7 +246,8 @@ TEST_F(NphostTest, BadCommandLinesAndScriptLinesExitWithTwoBeforeTheModuleIsLoad
 TEST_F(NphostTest, AScriptLineThatNamesAMissingInstanceStopsThePlayButNotTheTeardown) {
   const Outcome outcome = RunScript(m_image, "paint\ninstance 2\nlclick 1 1\n");
   EXPECT_EQ(outcome.status, 2);
-  EXPECT_NE(outcome.err.find("nphost: script line 2: no instance 2 (the page has 1)"), std::string::npos)
+  EXPECT_NE(outcome.err.find("nphost: script line 2: no instance 2 (the page has 1)"),
+            std::string::npos)
       << outcome.err;
   const std::vector<std::string> calls = Calls();
   EXPECT_EQ(CountPrefix(calls, "#1 WM_LBUTTONDOWN"), 0u);
@@ -268,17 +274,20 @@ TEST_F(NphostTest, OnlyStreamsAsFilesAreGiven) {
 }
 
 TEST_F(NphostTest, BlocksAreNoLargerThanWriteReadySays) {
-  EXPECT_EQ(Run({"--plugin", TEST_PLUGIN, m_image}, {{"TESTPLUGIN_WRITE_READY", "1000"}}).status, 0);
+  EXPECT_EQ(Run({"--plugin", TEST_PLUGIN, m_image}, {{"TESTPLUGIN_WRITE_READY", "1000"}}).status,
+            0);
   const std::vector<std::string> calls = Calls();
   for (int block = 0; block < 5; ++block) {
-    EXPECT_TRUE(Contains(calls, "#1 NPP_Write offset=" + std::to_string(block * 1000) + " len=1000"));
+    EXPECT_TRUE(
+        Contains(calls, "#1 NPP_Write offset=" + std::to_string(block * 1000) + " len=1000"));
   }
   EXPECT_EQ(CountPrefix(calls, "#1 NPP_Write"), 5u);
   EXPECT_TRUE(Contains(calls, "#1 NPP_StreamAsFile file=" + m_image + " received=5000 same=1"));
 }
 
 TEST_F(NphostTest, APlugInThatIsNeverReadyLosesTheStream) {
-  const Outcome outcome = Run({"--plugin", TEST_PLUGIN, m_image}, {{"TESTPLUGIN_WRITE_READY", "0"}});
+  const Outcome outcome =
+      Run({"--plugin", TEST_PLUGIN, m_image}, {{"TESTPLUGIN_WRITE_READY", "0"}});
   EXPECT_EQ(outcome.status, 0);
   const std::vector<std::string> calls = Calls();
   EXPECT_EQ(CountPrefix(calls, "#1 NPP_Write"), 0u);
@@ -298,7 +307,8 @@ TEST_F(NphostTest, InjectedFaults) {
   std::filesystem::remove(m_log);
   Outcome outcome = Run({"--plugin", TEST_PLUGIN, "--fail-memalloc", "1", m_image});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.err.find("instance 1: NPP_New failed with 5"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("instance 1: NPP_New failed with 5"), std::string::npos)
+      << outcome.err;
   calls = Calls();
   EXPECT_TRUE(Contains(calls, "#1 NPP_New type=image/jpeg mode=2: no memory"));
   EXPECT_EQ(CountPrefix(calls, "#1 NPP_SetWindow"), 0u);
@@ -311,15 +321,19 @@ TEST_F(NphostTest, InjectedFaults) {
                 .status,
             0);
   calls = Calls();
-  const std::vector<std::string> tail(calls.end() - std::min<std::size_t>(calls.size(), 4), calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"#1 NPP_Write offset=0 len=1000", "#1 NPP_DestroyStream reason=2",
-                                            "#1 NPP_Destroy", "NP_Shutdown"}));
+  const std::vector<std::string> tail(calls.end() - std::min<std::size_t>(calls.size(), 4),
+                                      calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"#1 NPP_Write offset=0 len=1000",
+                                            "#1 NPP_DestroyStream reason=2", "#1 NPP_Destroy",
+                                            "NP_Shutdown"}));
 }
 
 TEST_F(NphostTest, AWindowThatNeverStopsAskingToBePaintedDoesNotHoldTheBrowser) {
-  const Outcome outcome = RunScript(m_image, "paint\nlclick 1 1\n", {}, {{"TESTPLUGIN_LAZY_PAINT", "1"}});
+  const Outcome outcome =
+      RunScript(m_image, "paint\nlclick 1 1\n", {}, {{"TESTPLUGIN_LAZY_PAINT", "1"}});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.err.find("the window messages did not settle"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("the window messages did not settle"), std::string::npos)
+      << outcome.err;
   EXPECT_TRUE(Contains(Calls(), "#1 WM_LBUTTONDOWN x=1 y=1"));
 }
 
@@ -334,20 +348,22 @@ TEST_F(NphostTest, BlocksThePlugInLeaksAreReported) {
 
 TEST_F(NphostTest, APageLaysItsEmbedsOutOneUnderTheOther) {
   const std::string other = m_dir.Write("sub/b.tif", "II*");
-  const std::string page = m_dir.Write(
-      "page.html",
-      "<html><body><h1>Two</h1><!-- <embed src=M0A1B2C3.JPG> -->\n"
-      "<embed src=\"M0A1B2C3.JPG\" width=300 height=200 name=first>\n"
-      "<img src=\"picture.png\" width=50 height=50>\n"
-      "<img src='sub/b.tif' width=200 height=100>\n"
-      "<embed src=http://example.invalid/c.jpg>\n</body></html>");
+  const std::string page =
+      m_dir.Write("page.html",
+                  "<html><body><h1>Two</h1><!-- <embed src=M0A1B2C3.JPG> -->\n"
+                  "<embed src=\"M0A1B2C3.JPG\" width=300 height=200 name=first>\n"
+                  "<img src=\"picture.png\" width=50 height=50>\n"
+                  "<img src='sub/b.tif' width=200 height=100>\n"
+                  "<embed src=http://example.invalid/c.jpg>\n</body></html>");
   const Outcome outcome = RunScript(page, "");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::vector<std::string> calls = Calls();
-  EXPECT_TRUE(Contains(calls, "#1 NPP_New type=image/jpeg mode=1 argc=4 src=M0A1B2C3.JPG width=300 "
-                              "height=200 name=first"));
+  EXPECT_TRUE(Contains(calls,
+                       "#1 NPP_New type=image/jpeg mode=1 argc=4 src=M0A1B2C3.JPG width=300 "
+                       "height=200 name=first"));
   EXPECT_TRUE(Contains(calls, "#1 NPP_SetWindow window=set x=8 y=8 width=300 height=200"));
-  EXPECT_TRUE(Contains(calls, "#2 NPP_New type=image/tiff mode=1 argc=3 src=sub/b.tif width=200 height=100"));
+  EXPECT_TRUE(Contains(
+      calls, "#2 NPP_New type=image/tiff mode=1 argc=3 src=sub/b.tif width=200 height=100"));
   EXPECT_TRUE(Contains(calls, "#2 NPP_SetWindow window=set x=8 y=216 width=200 height=100"));
   EXPECT_TRUE(Contains(calls, "#2 NPP_StreamAsFile file=" + other + " received=3 same=1"));
   EXPECT_EQ(CountPrefix(calls, "#3 "), 0u);
@@ -408,20 +424,15 @@ TEST_F(NphostTest, EveryScriptCommandReachesThePlugIn) {
   const std::vector<std::string> calls = Calls();
   const auto start = std::find(calls.begin(), calls.end(), "#1 NPP_DestroyStream reason=0");
   ASSERT_NE(start, calls.end());
-  EXPECT_EQ(std::vector<std::string>(start + 1, calls.end()),
-            (std::vector<std::string>{"#1 NPP_SetWindow window=set x=0 y=0 width=400 height=300",
-                                      "#1 WM_HSCROLL code=1 pos=0",
-                                      "#1 WM_VSCROLL code=4 pos=77",
-                                      "#1 WM_LBUTTONDOWN x=5 y=6",
-                                      "#1 WM_RBUTTONDOWN x=7 y=8",
-                                      "#1 menu at 7,8",
-                                      "#1 WM_PALETTECHANGED by=self",
-                                      "#1 WM_PALETTECHANGED by=other",
-                                      "#1 NPP_Print mode=2",
-                                      "#1 print cancelled",
-                                      "#1 NPP_SetWindow window=null x=0 y=0 width=400 height=300",
-                                      "#1 NPP_Destroy",
-                                      "NP_Shutdown"}));
+  EXPECT_EQ(
+      std::vector<std::string>(start + 1, calls.end()),
+      (std::vector<std::string>{
+          "#1 NPP_SetWindow window=set x=0 y=0 width=400 height=300", "#1 WM_HSCROLL code=1 pos=0",
+          "#1 WM_VSCROLL code=4 pos=77", "#1 WM_LBUTTONDOWN x=5 y=6", "#1 WM_RBUTTONDOWN x=7 y=8",
+          "#1 menu at 7,8", "#1 WM_PALETTECHANGED by=self", "#1 WM_PALETTECHANGED by=other",
+          "#1 NPP_Print mode=2", "#1 print cancelled",
+          "#1 NPP_SetWindow window=null x=0 y=0 width=400 height=300", "#1 NPP_Destroy",
+          "NP_Shutdown"}));
   // `paint` repainted between the palette changes and the print request.
   const std::vector<std::string> all = AllCalls();
   const auto other = std::find(all.begin(), all.end(), "#1 WM_PALETTECHANGED by=other");
@@ -434,7 +445,8 @@ TEST_F(NphostTest, EveryScriptCommandReachesThePlugIn) {
 }
 
 TEST_F(NphostTest, TheScriptCanComeFromStandardInput) {
-  const Outcome outcome = Run({"--plugin", TEST_PLUGIN, "--script", "-", m_image}, {}, "lclick 3 4\n");
+  const Outcome outcome =
+      Run({"--plugin", TEST_PLUGIN, "--script", "-", m_image}, {}, "lclick 3 4\n");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(Contains(Calls(), "#1 WM_LBUTTONDOWN x=3 y=4"));
 }
@@ -442,23 +454,29 @@ TEST_F(NphostTest, TheScriptCanComeFromStandardInput) {
 TEST_F(NphostTest, QueuedAnswersAnswerTheMenusAndTheSaveDialog) {
   std::filesystem::create_directories(m_dir / "saved");
   const std::string copy = m_dir / "saved/copy";
-  const Outcome outcome = RunScript(m_image,
-                                    "menu 1002\nsave-as " + copy + "\nrclick 10 10\n"
-                                    "menu 1002\nsave-as " + copy + ".JPG\nrclick 10 10\n"
-                                    "menu 1004\nrclick 10 10\n"
-                                    "menu 1001\nrclick 1 1\n"
-                                    "rclick 2 2\n");
+  const Outcome outcome = RunScript(m_image, "menu 1002\nsave-as " + copy +
+                                                 "\nrclick 10 10\n"
+                                                 "menu 1002\nsave-as " +
+                                                 copy +
+                                                 ".JPG\nrclick 10 10\n"
+                                                 "menu 1004\nrclick 10 10\n"
+                                                 "menu 1001\nrclick 1 1\n"
+                                                 "rclick 2 2\n");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.err.find("the menu has no item 1001 to choose"), std::string::npos) << outcome.err;
-  EXPECT_NE(outcome.err.find("a pop-up menu with no answer queued"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("the menu has no item 1001 to choose"), std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("a pop-up menu with no answer queued"), std::string::npos)
+      << outcome.err;
   EXPECT_EQ(testsupport::ReadFile(copy + ".JPG"), m_bytes);
 
   const std::string items =
       "[{\"id\":1000,\"text\":\"View this Image (M0A1B2C3.JPG)\"},{\"separator\":true},"
-      "{\"id\":1002,\"text\":\"Save as...\"},{\"id\":1003,\"text\":\"Print...\"},{\"separator\":true},"
+      "{\"id\":1002,\"text\":\"Save "
+      "as...\"},{\"id\":1003,\"text\":\"Print...\"},{\"separator\":true},"
       "{\"id\":1004,\"text\":\"About Test\xC2\xAE Plug-in...\"}]";
   const std::string dialog =
-      "{\"save-dialog\":{\"defext\":\"JPG\",\"file\":\"M0A1B2C3\",\"filter\":\"JPEG (*.JPG)|*.JPG||\","
+      "{\"save-dialog\":{\"defext\":\"JPG\",\"file\":\"M0A1B2C3\",\"filter\":\"JPEG "
+      "(*.JPG)|*.JPG||\","
       "\"flags\":6},\"answer\":\"";
   const std::vector<std::string> expected = {
       "{\"status\":\"loaded M0A1B2C3.JPG\",\"instance\":1}",
@@ -466,8 +484,9 @@ TEST_F(NphostTest, QueuedAnswersAnswerTheMenusAndTheSaveDialog) {
       dialog + copy + "\"}",
       "{\"menu\":" + items + ",\"chosen\":1002}",
       dialog + copy + ".JPG\"}",
-      "{\"caption\":\"Save As\",\"text\":\"" + copy + ".JPG already exists.\\nDo you want to replace it?\","
-      "\"style\":52}",
+      "{\"caption\":\"Save As\",\"text\":\"" + copy +
+          ".JPG already exists.\\nDo you want to replace it?\","
+          "\"style\":52}",
       "{\"menu\":" + items + ",\"chosen\":1004}",
       "{\"caption\":\"Plug-in\",\"text\":\"About Test\xC2\xAE Plug-in...\",\"style\":0}",
       "{\"menu\":" + items + ",\"chosen\":null}",
@@ -483,24 +502,29 @@ TEST_F(NphostTest, QueuedAnswersAnswerTheMenusAndTheSaveDialog) {
 
 TEST_F(NphostTest, AMenuOnASecondEmbedOpensAtItsPlaceOnTheScreen) {
   const std::string page = m_dir.Write(
-      "page.html", "<embed src=M0A1B2C3.JPG width=100 height=50><embed src=M0A1B2C3.JPG width=100 height=50>");
+      "page.html",
+      "<embed src=M0A1B2C3.JPG width=100 height=50><embed src=M0A1B2C3.JPG width=100 height=50>");
   EXPECT_EQ(RunScript(page, "instance 2\nmenu cancel\nrclick 10 20\n").status, 0);
   EXPECT_TRUE(Contains(Calls(), "#2 menu at 18,86"));  // (8, 8 + 50 + 8) + (10, 20)
 }
 
 TEST_F(NphostTest, APrintJobToPdfHasOnePageACopy) {
-  const Outcome outcome = RunScript(m_image, "menu 1003\nprinter copies=3 to=out.pdf\nrclick 10 10\n");
+  const Outcome outcome =
+      RunScript(m_image, "menu 1003\nprinter copies=3 to=out.pdf\nrclick 10 10\n");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::vector<std::string> messages = Messages();
-  EXPECT_TRUE(Contains(messages, "{\"print-dialog\":{\"flags\":1310732},"
-                                 "\"answer\":{\"copies\":3,\"dpi\":600,\"output\":\"out.pdf\"}}"));
-  EXPECT_TRUE(Contains(messages, "{\"print-job\":\"M0A1B2C3.JPG\",\"pages\":3,\"output\":\"out.pdf\"}"));
+  EXPECT_TRUE(Contains(messages,
+                       "{\"print-dialog\":{\"flags\":1310732},"
+                       "\"answer\":{\"copies\":3,\"dpi\":600,\"output\":\"out.pdf\"}}"));
+  EXPECT_TRUE(
+      Contains(messages, "{\"print-job\":\"M0A1B2C3.JPG\",\"pages\":3,\"output\":\"out.pdf\"}"));
   EXPECT_TRUE(Contains(Calls(), "#1 printed copies=3"));
   EXPECT_EQ(PdfPages(m_dir / "out.pdf"), 3);
 }
 
 TEST_F(NphostTest, TheBrowsersPrintRequestPrintsToPngPagesOrADefaultPdf) {
-  const Outcome outcome = RunScript(m_image, "printer dpi=20 copies=2 to=page-%d.png\nprint\nprinter\nprint\n");
+  const Outcome outcome =
+      RunScript(m_image, "printer dpi=20 copies=2 to=page-%d.png\nprint\nprinter\nprint\n");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(Contains(Calls(), "#1 NPP_Print mode=2"));
   const Png first = ReadPng(m_dir / "page-1.png");
@@ -509,10 +533,12 @@ TEST_F(NphostTest, TheBrowsersPrintRequestPrintsToPngPagesOrADefaultPdf) {
   EXPECT_TRUE(std::filesystem::exists(m_dir / "page-2.png"));
   EXPECT_FALSE(std::filesystem::exists(m_dir / "page-3.png"));
   const std::vector<std::string> messages = Messages();
-  EXPECT_TRUE(Contains(messages, "{\"print-job\":\"M0A1B2C3.JPG\",\"pages\":2,\"output\":\"page-%d.png\"}"));
+  EXPECT_TRUE(Contains(messages,
+                       "{\"print-job\":\"M0A1B2C3.JPG\",\"pages\":2,\"output\":\"page-%d.png\"}"));
   // A printer answered without `to=` prints to a PDF named by its number in the run.
-  EXPECT_TRUE(Contains(messages, "{\"print-dialog\":{\"flags\":1310732},\"answer\":{\"copies\":1,\"dpi\":600,"
-                                 "\"output\":\"nphost-print-2.pdf\"}}"));
+  EXPECT_TRUE(Contains(messages,
+                       "{\"print-dialog\":{\"flags\":1310732},\"answer\":{\"copies\":1,\"dpi\":600,"
+                       "\"output\":\"nphost-print-2.pdf\"}}"));
   EXPECT_EQ(PdfPages(m_dir / "nphost-print-2.pdf"), 1);
 }
 
@@ -531,7 +557,8 @@ TEST_F(NphostTest, TheScreenshotOfAnImageIsExactlyItsWindow) {
   EXPECT_EQ(shot.At(319, 239), kRed);
 
   // The window's scroll bars are part of it.
-  EXPECT_EQ(RunScript(m_image, "", {"--size", "320x240"}, {{"TESTPLUGIN_SCROLLBARS", "1"}}).status, 0);
+  EXPECT_EQ(RunScript(m_image, "", {"--size", "320x240"}, {{"TESTPLUGIN_SCROLLBARS", "1"}}).status,
+            0);
   shot = ReadPng(m_screenshot);
   ASSERT_EQ(shot.width, 320);
   EXPECT_EQ(shot.At(10, 10), kRed);

@@ -47,8 +47,8 @@ TEST(ScriptTest, WindowCommands) {
   EXPECT_TRUE(thumb.vertical);
   EXPECT_EQ(thumb.code, SB_THUMBPOSITION);
   EXPECT_EQ(thumb.position, 65535);
-  const char* codes[] = {"lineup", "linedown", "pageup", "pagedown", "thumbposition",
-                         "thumbtrack", "top", "bottom", "endscroll"};
+  const char* codes[] = {"lineup",     "linedown", "pageup", "pagedown", "thumbposition",
+                         "thumbtrack", "top",      "bottom", "endscroll"};
   for (int code = 0; code < 9; ++code) {
     EXPECT_EQ(Only<Scroll>(std::string("vscroll ") + codes[code]).code, code) << codes[code];
   }
@@ -105,12 +105,14 @@ TEST(ScriptTest, BadLinesAreNamedByNumber) {
             "script line 1: the height must be a number from 1 to 32767, not '10x'");
   EXPECT_EQ(ErrorOf("vscroll lineup 65536"),
             "script line 1: the position must be a number from 0 to 65535, not '65536'");
-  EXPECT_EQ(ErrorOf("lclick 1 40000"), "script line 1: y must be a number from -32768 to 32767, not '40000'");
+  EXPECT_EQ(ErrorOf("lclick 1 40000"),
+            "script line 1: y must be a number from -32768 to 32767, not '40000'");
   EXPECT_EQ(ErrorOf("instance 0"),
             "script line 1: the instance must be a number from 1 to 1000000, not '0'");
   EXPECT_EQ(ErrorOf("paint now"), "script line 1: usage: paint");
   EXPECT_EQ(ErrorOf("palette-changed mine"), "script line 1: usage: palette-changed self|other");
-  EXPECT_EQ(ErrorOf("menu 0"), "script line 1: the menu id must be a number from 1 to 65535, not '0'");
+  EXPECT_EQ(ErrorOf("menu 0"),
+            "script line 1: the menu id must be a number from 1 to 65535, not '0'");
   EXPECT_EQ(ErrorOf("save-as"), "script line 1: usage: save-as PATH|cancel");
   EXPECT_EQ(ErrorOf("printer copies=0"),
             "script line 1: copies must be a number from 1 to 9999, not '0'");

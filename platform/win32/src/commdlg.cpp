@@ -52,19 +52,25 @@ std::size_t FileNameStart(const std::string& path) {
 }
 
 bool IsDirectory(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(platform::ToPosixPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool Exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(platform::ToPosixPath(path).c_str(), &info) == 0;
+}
+
+// The dialog's title, which its message boxes take as their caption.
+std::string Caption(const OPENFILENAMEA& ofn, bool save) {
+  if (ofn.lpstrTitle != nullptr) return ofn.lpstrTitle;
+  return save ? "Save As" : "Open";
 }
 
 // What the person typed, checked as the dialog checks it before it closes; nothing
 // when the dialog stays cancelled.
 std::optional<std::string> CheckAnswer(const OPENFILENAMEA& ofn, bool save, std::string path) {
-  const std::string caption = ofn.lpstrTitle != nullptr ? ofn.lpstrTitle : save ? "Save As" : "Open";
+  const std::string caption = Caption(ofn, save);
   const std::size_t nameStart = FileNameStart(path);
   const std::string defaultExtension = OrEmpty(ofn.lpstrDefExt);
   if (!defaultExtension.empty() && path.find('.', nameStart) == std::string::npos) {
@@ -72,7 +78,8 @@ std::optional<std::string> CheckAnswer(const OPENFILENAMEA& ofn, bool save, std:
   }
   const std::string directory = path.substr(0, nameStart);
   if ((ofn.Flags & OFN_PATHMUSTEXIST) != 0 && !directory.empty() && !IsDirectory(directory)) {
-    MessageBoxA(ofn.hwndOwner, (path + "\nPath does not exist.\nCheck the path and try again.").c_str(),
+    MessageBoxA(ofn.hwndOwner,
+                (path + "\nPath does not exist.\nCheck the path and try again.").c_str(),
                 caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
     return std::nullopt;
   }
@@ -120,7 +127,8 @@ BOOL FillRecord(OPENFILENAMEA& ofn, const std::string& path) {
   }
 
   if (ofn.lpstrFileTitle != nullptr && ofn.nMaxFileTitle > 0) {
-    const std::size_t length = std::min<std::size_t>(path.size() - nameStart, ofn.nMaxFileTitle - 1);
+    const std::size_t length =
+        std::min<std::size_t>(path.size() - nameStart, ofn.nMaxFileTitle - 1);
     std::memcpy(ofn.lpstrFileTitle, path.data() + nameStart, length);
     ofn.lpstrFileTitle[length] = '\0';
   }

@@ -142,9 +142,7 @@ BOOL WINAPI DestroyMenu(HMENU menu) {
   return TRUE;
 }
 
-BOOL WINAPI IsMenu(HMENU menu) {
-  return MenuTable::Get().Find(menu) != nullptr ? TRUE : FALSE;
-}
+BOOL WINAPI IsMenu(HMENU menu) { return MenuTable::Get().Find(menu) != nullptr ? TRUE : FALSE; }
 
 /***********************************************************************
  * GetMenuItemCount

@@ -121,7 +121,8 @@ void Fill(HDC dc, int number, const RECT& rect) {
 void Save(State& state) {
   const bool tiff = IsTiff(state.file);
   const std::string base = WithoutExtension(BaseName(state.file));
-  CFileDialog dialog(FALSE, tiff ? "TIF" : "JPG", base.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+  CFileDialog dialog(FALSE, tiff ? "TIF" : "JPG", base.c_str(),
+                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                      tiff ? "TIFF (*.TIF)|*.TIF||" : "JPEG (*.JPG)|*.JPG||");
   if (dialog.DoModal() != IDOK) {
     Log("#%d save cancelled", state.number);
@@ -206,14 +207,16 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_HSCROLL:
     case WM_VSCROLL:
-      Log("#%d %s code=%d pos=%d", state.number, message == WM_HSCROLL ? "WM_HSCROLL" : "WM_VSCROLL",
-          LOWORD(wParam), HIWORD(wParam));
+      Log("#%d %s code=%d pos=%d", state.number,
+          message == WM_HSCROLL ? "WM_HSCROLL" : "WM_VSCROLL", LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-      Log("#%d %s x=%d y=%d", state.number, message == WM_LBUTTONDOWN ? "WM_LBUTTONDOWN" : "WM_RBUTTONDOWN",
+      Log("#%d %s x=%d y=%d", state.number,
+          message == WM_LBUTTONDOWN ? "WM_LBUTTONDOWN" : "WM_RBUTTONDOWN",
           static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      if (message == WM_RBUTTONDOWN) ShowMenu(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      if (message == WM_RBUTTONDOWN)
+        ShowMenu(state, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return 0;
     case WM_PALETTECHANGED:
       Log("#%d WM_PALETTECHANGED by=%s", state.number,
@@ -223,8 +226,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       Log("#%d WM_COMMAND id=%d", state.number, LOWORD(wParam));
       Command(state, LOWORD(wParam));
       return 0;
-    default:
-      return CallWindowProcA(state.previous, hwnd, message, wParam, lParam);
+    default: return CallWindowProcA(state.previous, hwnd, message, wParam, lParam);
   }
 }
 
@@ -285,7 +287,8 @@ NPError SetWindow(NPP instance, NPWindow* window) {
   return NPERR_NO_ERROR;
 }
 
-NPError NewStream(NPP instance, NPMIMEType type, NPStream* stream, NPBool seekable, uint16_t* stype) {
+NPError NewStream(NPP instance, NPMIMEType type, NPStream* stream, NPBool seekable,
+                  uint16_t* stype) {
   State* state = StateOf(instance);
   if (state == nullptr) return NPERR_INVALID_INSTANCE_ERROR;
   *stype = static_cast<uint16_t>(EnvNumber("TESTPLUGIN_STREAM_TYPE", NP_ASFILE));
@@ -355,16 +358,17 @@ NP_EXPORT(NPError) NP_GetEntryPoints(NPPluginFuncs* funcs) {
 NP_EXPORT(NPError) NP_Initialize(NPNetscapeFuncs* funcs) {
   if (funcs == nullptr) return NPERR_INVALID_FUNCTABLE_ERROR;
   g_browser = funcs;
-  const bool complete = funcs->geturl && funcs->posturl && funcs->requestread && funcs->newstream &&
-                        funcs->write && funcs->destroystream && funcs->status && funcs->uagent &&
-                        funcs->memalloc && funcs->memfree && funcs->memflush && funcs->reloadplugins &&
-                        funcs->getJavaEnv && funcs->getJavaPeer && funcs->geturlnotify &&
-                        funcs->posturlnotify && funcs->getvalue && funcs->setvalue &&
-                        funcs->invalidaterect && funcs->invalidateregion && funcs->forceredraw;
+  const bool complete =
+      funcs->geturl && funcs->posturl && funcs->requestread && funcs->newstream && funcs->write &&
+      funcs->destroystream && funcs->status && funcs->uagent && funcs->memalloc && funcs->memfree &&
+      funcs->memflush && funcs->reloadplugins && funcs->getJavaEnv && funcs->getJavaPeer &&
+      funcs->geturlnotify && funcs->posturlnotify && funcs->getvalue && funcs->setvalue &&
+      funcs->invalidaterect && funcs->invalidateregion && funcs->forceredraw;
   char windir[MAX_PATH] = "";
   GetWindowsDirectoryA(windir, sizeof windir);
   Log("NP_Initialize version=%d size=%d complete=%d geturl=%d agent=%s windir=%s", funcs->version,
-      funcs->size, complete, complete ? funcs->geturl(nullptr, "http://example.invalid/", nullptr) : -1,
+      funcs->size, complete,
+      complete ? funcs->geturl(nullptr, "http://example.invalid/", nullptr) : -1,
       complete ? funcs->uagent(nullptr) : "", windir);
   return static_cast<NPError>(EnvNumber("TESTPLUGIN_INIT_ERROR", NPERR_NO_ERROR));
 }

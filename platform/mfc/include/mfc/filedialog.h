@@ -19,8 +19,8 @@ class CFileDialog : public CWnd {
 
  public:
   CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt = nullptr, LPCTSTR lpszFileName = nullptr,
-              DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-              LPCTSTR lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
+              DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCTSTR lpszFilter = nullptr,
+              CWnd* pParentWnd = nullptr);
 
   OPENFILENAMEA m_ofn;
 
