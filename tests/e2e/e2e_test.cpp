@@ -35,7 +35,7 @@ uint32_t Swapped(Rgb c) { return ToPixel(Rgb{c.g, c.r, c.b}); }
 
 // Bands of 16 rows, each its own colour.
 Rgb Bands(int, int y) {
-  static const Rgb colours[] = {{220, 40, 40}, {40, 200, 60}, {50, 60, 220}, {230, 220, 40},
+  static const Rgb colours[] = {{220, 40, 40},  {40, 200, 60},  {50, 60, 220},   {230, 220, 40},
                                 {40, 210, 220}, {200, 50, 200}, {250, 250, 250}, {20, 20, 20}};
   return colours[(y / 16) % 8];
 }
@@ -55,7 +55,8 @@ class EndToEndTest : public ::testing::Test {
     ASSERT_EQ(engine.Load(), 1) << "ZIRN.DLL and TALVERIN.DLL beside the test program";
     int32_t nCursor1 = 0, nCursor2 = 0;
     char szName[256], szPath[256];
-    while (engine.m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath, 256) > 0) {
+    while (engine.m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath, 256) >
+           0) {
       if (std::string(szName).rfind("sRGB", 0) == 0) {
         engine.m_pfnSetMonitorProfile(szName);
         return;
@@ -67,17 +68,20 @@ class EndToEndTest : public ::testing::Test {
   std::string WriteJfxxJpeg(const std::string& name) {
     std::string path = m_scratch / name;
     Bytes jpeg = viewertest::EncodeJpeg(64, 48, Quarters);
-    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
+    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
+                                     jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
     return path;
   }
 
   // Runs nphost from the build's program directory (or another) on the file.
-  int Host(const std::string& file, std::vector<std::string> options, const std::string& nphost = ZELVW_NPHOST) {
+  int Host(const std::string& file, std::vector<std::string> options,
+           const std::string& nphost = ZELVW_NPHOST) {
     e2e::HostRun run;
     run.nphost = nphost;
     run.workingDirectory = m_scratch.path();
     run.zirnHome = m_scratch / "zirn";
-    run.arguments = {"--windir", m_scratch / "windows", "--screenshot", Shot(), "--messages", Log()};
+    run.arguments = {"--windir", m_scratch / "windows"};
+    run.arguments.insert(run.arguments.end(), {"--screenshot", Shot(), "--messages", Log()});
     run.arguments.insert(run.arguments.end(), options.begin(), options.end());
     run.arguments.push_back(file);
     return e2e::Run(run);
@@ -97,15 +101,16 @@ TEST_F(EndToEndTest, FullPageShowsTheDecodedImageLeftAndTheMatchedOneRight) {
   ASSERT_EQ(shot.width, 200);
   EXPECT_TRUE(e2e::ReadMessageBoxes(Log()).empty());
   for (auto [x, y] : {std::pair{10, 10}, std::pair{50, 10}, std::pair{10, 40}, std::pair{50, 40}}) {
-    EXPECT_TRUE(Near(shot.At(x, y), ToPixel(Quarters(x, y)), 6)) << x << "," << y << std::hex << " " << shot.At(x, y);
+    EXPECT_TRUE(Near(shot.At(x, y), ToPixel(Quarters(x, y)), 6))
+        << x << "," << y << std::hex << " " << shot.At(x, y);
     EXPECT_TRUE(Near(shot.At(64 + x, y), Swapped(Quarters(x, y)), 8))
         << x << "," << y << std::hex << " " << shot.At(64 + x, y);
   }
   EXPECT_EQ(shot.At(150, 50), kWhite);
   // The profile was saved under the engine's name for it.
-  EXPECT_TRUE(fs::exists(m_scratch / "windows"));
   bool bSaved = false;
-  for (const auto& entry : fs::directory_iterator(m_scratch / "windows")) bSaved |= entry.path().extension() == ".icm";
+  for (const auto& entry : fs::directory_iterator(m_scratch / "windows"))
+    bSaved |= entry.path().extension() == ".icm";
   EXPECT_TRUE(bSaved);
 }
 
@@ -113,7 +118,8 @@ TEST_F(EndToEndTest, EmbeddedShowsTheMatchedImageAlone) {
   ChooseSrgbMonitor();
   WriteJfxxJpeg("swapped.jpg");
   std::string page = m_scratch / "page.html";
-  std::string html = "<html><body><embed src=\"swapped.jpg\" width=\"120\" height=\"60\"></body></html>\n";
+  std::string html =
+      "<html><body><embed src=\"swapped.jpg\" width=\"120\" height=\"60\"></body></html>\n";
   viewertest::WriteBytes(page, Bytes(html.begin(), html.end()));
   ASSERT_EQ(Host(page, {}), 0);
   e2e::Screenshot shot = e2e::ReadPng(Shot());
@@ -160,17 +166,20 @@ TEST_F(EndToEndTest, WithoutTheEngineTheImageIsShownUnmatchedAndNothingIsSaid) {
 }
 
 TEST_F(EndToEndTest, BrokenJpegsAreReportedOrShownInPartAndNothingCrashes) {
-  const char* files[] = {"jpeg/malformed/jpeg-decoder/empty.jpg", "jpeg/malformed/jpeg-decoder/missing-sos.jpg",
+  const char* files[] = {"jpeg/malformed/jpeg-decoder/empty.jpg",
+                         "jpeg/malformed/jpeg-decoder/missing-sos.jpg",
                          "jpeg/malformed/pillow-jpeg/truncated_jpeg.jpg",
                          "jpeg/malformed/jpeg-decoder/dc-predictor-overflow.jpg"};
   for (const char* file : files) {
     std::string path = m_scratch / "broken.jpg";
-    fs::copy_file(std::string(ZELVW_TEST_DATA) + "/" + file, path, fs::copy_options::overwrite_existing);
+    fs::copy_file(std::string(ZELVW_TEST_DATA) + "/" + file, path,
+                  fs::copy_options::overwrite_existing);
     ASSERT_EQ(Host(path, {"--size", "300x200"}), 0) << file;
     std::vector<e2e::LoggedMessage> messages = e2e::ReadMessageBoxes(Log());
     e2e::Screenshot shot = e2e::ReadPng(Shot());
     ASSERT_EQ(shot.width, 300) << file;
-    bool bReported = !messages.empty() && messages.back().text == "Failed in converting to DIB file";
+    bool bReported =
+        !messages.empty() && messages.back().text == "Failed in converting to DIB file";
     bool bDrawn = false;
     for (uint32_t pixel : shot.pixels) bDrawn |= pixel != kWhite;
     EXPECT_TRUE(bReported != bDrawn) << file << ": reported " << bReported << ", drawn " << bDrawn;
@@ -213,11 +222,13 @@ TEST_F(EndToEndTest, ContextMenuPrintsTheImageThroughTheBrowsersDialogs) {
   std::string path = m_scratch / "tall.tif";
   viewertest::WriteRgbTiff(path, 40, 60, Bands);
   std::string script = m_scratch / "print.txt";
-  std::string text = "menu 1003\nprinter copies=2 to=" + (m_scratch / "out.pdf") + "\nrclick 20 20\n";
+  std::string text =
+      "menu 1003\nprinter copies=2 to=" + (m_scratch / "out.pdf") + "\nrclick 20 20\n";
   viewertest::WriteBytes(script, Bytes(text.begin(), text.end()));
   ASSERT_EQ(Host(path, {"--script", script}), 0);
   std::string log = testsupport::ReadFile(Log());
-  EXPECT_NE(log.find("{\"id\":1000,\"text\":\"View this Image (tall.tif)\"}"), std::string::npos) << log;
+  EXPECT_NE(log.find("{\"id\":1000,\"text\":\"View this Image (tall.tif)\"}"), std::string::npos)
+      << log;
   EXPECT_NE(log.find("\"print-dialog\":{\"flags\":1310732}"), std::string::npos) << log;
   EXPECT_NE(log.find("\"print-job\":\"tall.tif\",\"pages\":2"), std::string::npos) << log;
   EXPECT_TRUE(fs::exists(m_scratch / "out.pdf"));

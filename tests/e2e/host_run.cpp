@@ -48,7 +48,8 @@ Screenshot ReadPng(const std::string& path) {
   shot.height = static_cast<int>(image.height);
   shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
   for (size_t i = 0; i < shot.pixels.size(); ++i) {
-    shot.pixels[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
+    shot.pixels[i] =
+        (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
   }
   return shot;
 }
@@ -60,15 +61,16 @@ std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path) {
     if (line.find("\"caption\":") == std::string::npos) continue;
     LoggedMessage message{StringField(line, "caption"), StringField(line, "text"), 0};
     size_t pos = line.find("\"style\":");
-    if (pos != std::string::npos) message.style = static_cast<unsigned>(std::atoi(line.c_str() + pos + 8));
+    if (pos != std::string::npos)
+      message.style = static_cast<unsigned>(std::atoi(line.c_str() + pos + 8));
     messages.push_back(message);
   }
   return messages;
 }
 
 int Run(const HostRun& run) {
-  std::string command = "cd " + Quoted(run.workingDirectory) + " && ZIRN_HOME=" + Quoted(run.zirnHome) +
-                        " " + Quoted(run.nphost);
+  std::string command = "cd " + Quoted(run.workingDirectory) +
+                        " && ZIRN_HOME=" + Quoted(run.zirnHome) + " " + Quoted(run.nphost);
   for (const std::string& argument : run.arguments) command += " " + Quoted(argument);
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

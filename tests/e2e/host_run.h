@@ -29,10 +29,10 @@ struct LoggedMessage {
 std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path);
 
 struct HostRun {
-  std::string nphost;          // the program; its directory holds the modules it loads
+  std::string nphost;  // the program; its directory holds the modules it loads
   std::vector<std::string> arguments;
   std::string workingDirectory;
-  std::string zirnHome;        // the engine's home for this run
+  std::string zirnHome;  // the engine's home for this run
 };
 
 // The exit status of the run (-1 when it did not end normally).

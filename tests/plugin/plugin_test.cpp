@@ -135,8 +135,9 @@ class PluginTest : public ::testing::Test {
 
   // Side by side, so that no window covers another.
   HWND BrowserWindow(int nWidth = 100, int nHeight = 80) {
-    HWND hwnd = CreateWindowExA(0, m_className.c_str(), "plugin", WS_CHILD | WS_VISIBLE, m_nNextLeft,
-                                0, nWidth, nHeight, m_hParent, nullptr, nullptr, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, m_className.c_str(), "plugin", WS_CHILD | WS_VISIBLE, m_nNextLeft, 0,
+                        nWidth, nHeight, m_hParent, nullptr, nullptr, nullptr);
     m_nNextLeft += nWidth + 8;
     return hwnd;
   }
@@ -248,7 +249,8 @@ TEST_F(PluginTest, InstanceRecordComesFromTheBrowsersAllocator) {
 TEST_F(PluginTest, RecordThatCannotBeAllocatedFailsTheInstance) {
   Allocator::bFail = true;
   NPP_t npp{};
-  EXPECT_EQ(NPP_New(nullptr, &npp, NP_EMBED, 0, nullptr, nullptr, nullptr), NPERR_OUT_OF_MEMORY_ERROR);
+  EXPECT_EQ(NPP_New(nullptr, &npp, NP_EMBED, 0, nullptr, nullptr, nullptr),
+            NPERR_OUT_OF_MEMORY_ERROR);
   EXPECT_EQ(npp.pdata, nullptr);
 }
 

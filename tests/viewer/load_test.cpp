@@ -45,7 +45,8 @@ class LoadTest : public ViewerTest {
  protected:
   // Left half red-ish, right half blue-ish, with a green ramp down the rows.
   static Rgb Halves(int x, int y) {
-    return x < 16 ? Rgb{200, static_cast<uint8_t>(4 * y), 40} : Rgb{30, static_cast<uint8_t>(4 * y), 220};
+    return x < 16 ? Rgb{200, static_cast<uint8_t>(4 * y), 40}
+                  : Rgb{30, static_cast<uint8_t>(4 * y), 220};
   }
   std::string RgbTiff(const Bytes& icc = {}) {
     std::string path = Path("rgb.tif");
@@ -219,7 +220,8 @@ TEST_F(LoadTest, TiffThatCannotBeReadLeavesNoBitmap) {
 TEST_F(LoadTest, TiffThatCannotBeConvertedLeavesNoBitmap) {
   // PackBits is refused when the first strip is read.
   std::string path = Path("packed.tif");
-  std::filesystem::copy_file(DataFile("tiff/out-of-scope/image-tiff/seq/seq-1c-8b-packbits-20f3db0c.tiff"), path);
+  std::filesystem::copy_file(
+      DataFile("tiff/out-of-scope/image-tiff/seq/seq-1c-8b-packbits-20f3db0c.tiff"), path);
   CImgVuDoc* pDoc = NewDocument();
   EXPECT_EQ(pDoc->Open(nullptr, path.c_str()), 0);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Failed in TIFF2DIB conversion"});
@@ -288,7 +290,8 @@ TEST_F(LoadTest, MatchedJpegOnAPaletteDisplayHasBothBlocksAtEightBits) {
 }
 
 TEST_F(LoadTest, JpegThatCannotBeDecodedLeavesNoBitmap) {
-  for (const char* name : {"jpeg/malformed/jpeg-decoder/empty.jpg", "jpeg/malformed/jpeg-decoder/missing-sof.jpg"}) {
+  for (const char* name :
+       {"jpeg/malformed/jpeg-decoder/empty.jpg", "jpeg/malformed/jpeg-decoder/missing-sof.jpg"}) {
     m_person.messages.clear();
     std::filesystem::copy_file(DataFile(name), Path("broken.jpg"),
                                std::filesystem::copy_options::overwrite_existing);

@@ -31,7 +31,8 @@ class MenuTest : public ViewerTest {
   }
   std::vector<std::string> ItemTexts() const {
     std::vector<std::string> texts;
-    for (const platform::MenuItem& item : m_person.menuQuestions.at(0).items) texts.push_back(item.text);
+    for (const platform::MenuItem& item : m_person.menuQuestions.at(0).items)
+      texts.push_back(item.text);
     return texts;
   }
 };
@@ -44,8 +45,9 @@ TEST_F(MenuTest, MenuNamesTheFileAndOffersFourCommands) {
   EXPECT_EQ(BrowserMessages(), std::vector<UINT>{WM_RBUTTONDOWN});  // passed on first
   ASSERT_EQ(m_person.menuQuestions.size(), 1u);
   const platform::MenuQuestion& menu = m_person.menuQuestions[0];
-  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{"View this Image (M0A1B2C3.JPG)", "", "Save as...",
-                                                   "Print...", "", "About Zelcora\xAE Glimmora Viewer Plug-in..."}));
+  EXPECT_EQ(ItemTexts(), (std::vector<std::string>{
+                             "View this Image (M0A1B2C3.JPG)", "", "Save as...", "Print...", "",
+                             "About Zelcora\xAE Glimmora Viewer Plug-in..."}));
   ASSERT_EQ(menu.items.size(), 6u);
   EXPECT_EQ(menu.items[0].id, ID_VIEW_IMAGE);
   EXPECT_EQ(menu.items[1].flags & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));

@@ -17,7 +17,8 @@ class PrintTest : public ViewerTest {
  protected:
   void SetUp() override {
     ViewerTest::SetUp();
-    platform::SetPrintJobListener([this](const platform::PrintJobRecord& job) { m_jobs.push_back(job); });
+    platform::SetPrintJobListener(
+        [this](const platform::PrintJobRecord& job) { m_jobs.push_back(job); });
   }
   void TearDown() override {
     platform::SetPrintJobListener({});

@@ -33,7 +33,8 @@ class RecordingPerson : public platform::Person {
     fileQuestions.push_back(question);
     return fileAnswer;
   }
-  std::optional<platform::PrintAnswer> ChoosePrinter(const platform::PrintQuestion& question) override {
+  std::optional<platform::PrintAnswer> ChoosePrinter(
+      const platform::PrintQuestion& question) override {
     printQuestions.push_back(question);
     return printAnswer;
   }

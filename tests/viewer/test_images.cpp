@@ -30,7 +30,8 @@ void WriteRgbTiff(const std::string& path, int nWidth, int nHeight, const PixelF
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, nHeight);
-  if (!icc.empty()) TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
+  if (!icc.empty())
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(icc.size()), icc.data());
   std::vector<uint8_t> row(static_cast<size_t>(nWidth) * 3);
   for (int y = 0; y < nHeight; ++y) {
     for (int x = 0; x < nWidth; ++x) {
@@ -114,13 +115,22 @@ Bytes WithJfxxProfile(const Bytes& jpeg, const Bytes& profile) {
   // Marker, length, "JFXX\0", one byte, twelve bytes, chunk 1 of 1, byte count, data.
   const size_t nLength = 2 + 5 + 1 + 12 + 1 + 1 + 4 + profile.size();
   EXPECT_LE(nLength, 0xFFFFu) << "the profile must fit one segment";
-  Bytes segment = {0xFF, 0xE2, static_cast<uint8_t>(nLength >> 8), static_cast<uint8_t>(nLength),
-                   'J',  'F',  'X', 'X', 0, 0};
+  Bytes segment = {0xFF,
+                   0xE2,
+                   static_cast<uint8_t>(nLength >> 8),
+                   static_cast<uint8_t>(nLength),
+                   'J',
+                   'F',
+                   'X',
+                   'X',
+                   0,
+                   0};
   segment.insert(segment.end(), 12, 0);
   segment.push_back(1);
   segment.push_back(1);
   uint32_t nData = static_cast<uint32_t>(profile.size());
-  for (int shift = 24; shift >= 0; shift -= 8) segment.push_back(static_cast<uint8_t>(nData >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    segment.push_back(static_cast<uint8_t>(nData >> shift));
   segment.insert(segment.end(), profile.begin(), profile.end());
 
   Bytes result;
@@ -140,7 +150,8 @@ Bytes ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   EXPECT_TRUE(out.good()) << path;
 }
 
