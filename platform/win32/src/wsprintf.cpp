@@ -31,7 +31,7 @@ class Output {
   std::size_t m_length = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -49,24 +49,24 @@ int ParseNumber(const char*& p) {
   return value;
 }
 
-void PutText(Output& out, const Spec& spec, const char* text, int length) {
-  int pad = spec.width > length ? spec.width - length : 0;
-  if (!spec.left) out.Repeat(' ', pad);
+void PutText(Output& out, const Conversion& conv, const char* text, int length) {
+  int pad = conv.width > length ? conv.width - length : 0;
+  if (!conv.left) out.Repeat(' ', pad);
   for (int i = 0; i < length; ++i) out.Put(text[i]);
-  if (spec.left) out.Repeat(' ', pad);
+  if (conv.left) out.Repeat(' ', pad);
 }
 
-void PutString(Output& out, const Spec& spec, const char* text) {
+void PutString(Output& out, const Conversion& conv, const char* text) {
   if (text == nullptr) text = "(null)";
   int length = 0;
-  while (text[length] != '\0' && (spec.precision < 0 || length < spec.precision)) {
+  while (text[length] != '\0' && (conv.precision < 0 || length < conv.precision)) {
     if (length >= static_cast<int>(kMaxChars)) break;
     ++length;
   }
-  PutText(out, spec, text, length);
+  PutText(out, conv, text, length);
 }
 
-void PutNumber(Output& out, const Spec& spec, bool negative, unsigned long long magnitude,
+void PutNumber(Output& out, const Conversion& conv, bool negative, unsigned long long magnitude,
                unsigned base, bool upper) {
   const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   char reversed[32];
@@ -76,33 +76,33 @@ void PutNumber(Output& out, const Spec& spec, bool negative, unsigned long long 
     magnitude /= base;
   } while (magnitude != 0);
   const char* prefix = negative ? "-" : "";
-  if (spec.alternate && base == 16) prefix = upper ? "0X" : "0x";
+  if (conv.alternate && base == 16) prefix = upper ? "0X" : "0x";
   int prefixLength = prefix[0] == '\0' ? 0 : (prefix[1] == '\0' ? 1 : 2);
-  int precisionZeros = spec.precision > count ? spec.precision - count : 0;
+  int precisionZeros = conv.precision > count ? conv.precision - count : 0;
   int body = prefixLength + precisionZeros + count;
-  int pad = spec.width > body ? spec.width - body : 0;
-  bool zeroPad = spec.zero && !spec.left && spec.precision < 0;
-  if (!spec.left && !zeroPad) out.Repeat(' ', pad);
+  int pad = conv.width > body ? conv.width - body : 0;
+  bool zeroPad = conv.zero && !conv.left && conv.precision < 0;
+  if (!conv.left && !zeroPad) out.Repeat(' ', pad);
   for (int i = 0; i < prefixLength; ++i) out.Put(prefix[i]);
   if (zeroPad) out.Repeat('0', pad);
   out.Repeat('0', precisionZeros);
   while (count > 0) out.Put(reversed[--count]);
-  if (spec.left) out.Repeat(' ', pad);
+  if (conv.left) out.Repeat(' ', pad);
 }
 
-void PutSigned(Output& out, const Spec& spec, va_list& args) {
+void PutSigned(Output& out, const Conversion& conv, va_list& args) {
   long long value = va_arg(args, int);
-  if (spec.size == 'h') value = static_cast<short>(value);
+  if (conv.size == 'h') value = static_cast<short>(value);
   bool negative = value < 0;
   unsigned long long magnitude =
       negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  PutNumber(out, spec, negative, magnitude, 10, false);
+  PutNumber(out, conv, negative, magnitude, 10, false);
 }
 
-void PutUnsigned(Output& out, const Spec& spec, va_list& args, unsigned base, bool upper) {
+void PutUnsigned(Output& out, const Conversion& conv, va_list& args, unsigned base, bool upper) {
   unsigned value = va_arg(args, unsigned);
-  if (spec.size == 'h') value = static_cast<unsigned short>(value);
-  PutNumber(out, spec, false, value, base, upper);
+  if (conv.size == 'h') value = static_cast<unsigned short>(value);
+  PutNumber(out, conv, false, value, base, upper);
 }
 
 }  // namespace
@@ -119,43 +119,43 @@ extern "C" int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       continue;
     }
     ++p;
-    Spec spec;
+    Conversion conv;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '#') spec.alternate = true;
+      if (*p == '-') conv.left = true;
+      else if (*p == '0') conv.zero = true;
+      else if (*p == '#') conv.alternate = true;
       else break;
     }
-    spec.width = ParseNumber(p);
+    conv.width = ParseNumber(p);
     if (*p == '.') {
       ++p;
-      spec.precision = ParseNumber(p);
+      conv.precision = ParseNumber(p);
     }
-    if (*p == 'l' || *p == 'h') spec.size = *p++;
+    if (*p == 'l' || *p == 'h') conv.size = *p++;
     char type = *p;
     if (type == '\0') break;
     ++p;
     switch (type) {
       case 'd':
       case 'i':
-        PutSigned(out, spec, args);
+        PutSigned(out, conv, args);
         break;
       case 'u':
-        PutUnsigned(out, spec, args, 10, false);
+        PutUnsigned(out, conv, args, 10, false);
         break;
       case 'x':
-        PutUnsigned(out, spec, args, 16, false);
+        PutUnsigned(out, conv, args, 16, false);
         break;
       case 'X':
-        PutUnsigned(out, spec, args, 16, true);
+        PutUnsigned(out, conv, args, 16, true);
         break;
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
-        PutText(out, spec, &c, 1);
+        PutText(out, conv, &c, 1);
         break;
       }
       case 's':
-        PutString(out, spec, va_arg(args, const char*));
+        PutString(out, conv, va_arg(args, const char*));
         break;
       default:  // "%%" and unknown conversions print the letter itself
         out.Put(type);
