@@ -8,6 +8,8 @@
 #include <platform/surface.h>
 #include <platform/testing.h>
 
+#include "fuzz/FuzzInputFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,22 +23,7 @@ namespace {
 constexpr std::size_t kFuzzCeiling = std::size_t{64} << 20;
 constexpr int kSurfaceSide = 24;
 
-std::string g_path;
-
-void RemoveTempFile() { unlink(g_path.c_str()); }
-
-const char* TempFile() {
-  if (g_path.empty()) {
-    char name[] = "/tmp/dib_read_fuzzer.XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    g_path = name;
-    std::atexit(RemoveTempFile);
-    platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
-  }
-  return g_path.c_str();
-}
+const FuzzInputFile g_input("dib_read_fuzzer");
 
 void DrawAtTwoOffsets(CDIB& dib) {
   platform::Surface surface(kSurfaceSide, kSurfaceSide);
@@ -56,11 +43,8 @@ void DrawAtTwoOffsets(CDIB& dib) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const char* path = TempFile();
-  FILE* out = std::fopen(path, "wb");
-  if (out == nullptr) std::abort();
-  if (size != 0 && std::fwrite(data, 1, size, out) != size) std::abort();
-  std::fclose(out);
+  platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
+  const char* path = g_input.Write(data, size);
 
   CFile file;
   if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) std::abort();

@@ -6,6 +6,8 @@
 
 #include <platform/testing.h>
 
+#include "fuzz/FuzzInputFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,31 +20,13 @@ namespace {
 
 constexpr std::size_t kFuzzCeiling = std::size_t{64} << 20;
 
-std::string g_path;
-
-void RemoveTempFile() { unlink(g_path.c_str()); }
-
-const char* TempFile() {
-  if (g_path.empty()) {
-    char name[] = "/tmp/jpeg_to_dib_fuzzer.XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    g_path = name;
-    std::atexit(RemoveTempFile);
-    platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
-  }
-  return g_path.c_str();
-}
+const FuzzInputFile g_input("jpeg_to_dib_fuzzer");
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const char* path = TempFile();
-  FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) std::abort();
-  if (size != 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-  std::fclose(file);
+  platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
+  const char* path = g_input.Write(data, size);
 
   int height = -1;
   int width = -1;
