@@ -1,0 +1,48 @@
+// The fixture of the end-to-end tests: a scratch directory with its own Windows
+// directory and engine home, and nphost run on a file there with a screenshot and a
+// message log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host_run.h"
+#include "tests/support/scratchdir.h"
+#include "tests/viewer/test_images.h"
+
+namespace e2e {
+
+inline constexpr uint32_t kWhite = 0xFFFFFF;
+
+inline uint32_t ToPixel(viewertest::Rgb c) {
+  return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  // Makes the engine's first sRGB display profile the monitor profile of this run's
+  // engine home, as the chooser would.
+  void ChooseSrgbMonitor();
+
+  // Runs nphost (the build's, or another) on the file from the scratch directory, with
+  // --windir, --screenshot and --messages set to the scratch directory's.
+  int Host(const std::string& file, std::vector<std::string> options,
+           const std::string& nphost = ZELVW_NPHOST);
+
+  // Writes text to a file of the scratch directory; returns its path.
+  std::string WriteText(const std::string& name, const std::string& text) const;
+
+  std::string Shot() const { return m_scratch / "screen.png"; }
+  std::string Log() const { return m_scratch / "messages.json"; }
+  std::string ZirnHome() const { return m_scratch / "zirn"; }
+  std::string WindowsDir() const { return m_scratch / "windows"; }
+
+  testsupport::ScratchDir m_scratch;
+};
+
+}  // namespace e2e
