@@ -76,6 +76,40 @@ TEST_F(MenuTest, LongNamesAndExtensionsAreCutToTheirBuffers) {
   EXPECT_EQ(m_person.menuQuestions.at(1).items.at(0).text, "View this Image (a.verylo)");
 }
 
+TEST_F(MenuTest, ThreeHundredCharacterNameWithTwentyCharacterExtensionFitsEveryCommand) {
+  const std::string base(300, 'b');
+  const std::string extension = ".abcdefghijklmnopqrs";
+  // No file system keeps such a name, so a loaded image takes it afterwards.
+  std::string loaded = Path("loaded.tif");
+  WriteRgbTiff(loaded, 4, 2, WherePixel);
+  CImgVuWnd* pWnd = Opened(loaded);
+  CImgVuDoc* pDoc = pWnd->m_pInstance->document;
+  pDoc->m_strFileName = ("C:\\CACHE\\" + base + extension).c_str();
+  std::vector<platform::PrintJobRecord> jobs;
+  platform::SetPrintJobListener([&](const platform::PrintJobRecord& job) { jobs.push_back(job); });
+  m_person.printAnswer = platform::PrintAnswer{};
+  m_person.menuAnswer = ID_PRINT_IMAGE;
+  RightClick(pWnd, 5, 5);
+  platform::SetPrintJobListener({});
+  m_person.menuAnswer = ID_SAVE_AS;
+  RightClick(pWnd, 5, 5);
+
+  EXPECT_EQ(ItemTexts().at(0), "View this Image (" + base.substr(0, 238));
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].documentName, base.substr(0, 83));
+  ASSERT_EQ(m_person.fileQuestions.size(), 1u);
+  EXPECT_EQ(m_person.fileQuestions[0].fileName, base.substr(0, 255));
+
+  pDoc->m_strFileName = ("C:\\CACHE\\a" + extension).c_str();
+  m_person.menuAnswer = ID_PRINT_IMAGE;
+  platform::SetPrintJobListener([&](const platform::PrintJobRecord& job) { jobs.push_back(job); });
+  RightClick(pWnd, 5, 5);
+  platform::SetPrintJobListener({});
+  EXPECT_EQ(m_person.menuQuestions.back().items.at(0).text, "View this Image (a.abcdef)");
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].documentName, "a.abcdef");
+}
+
 TEST_F(MenuTest, NoDocumentNoMenu) {
   CImgVuWnd* pWnd = NewWindow(nullptr, 50, 50);
   RightClick(pWnd, 5, 5);
