@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 // One colour, converted in place by ZIRN_Match: four 16-bit components. After
 // matching, components 0..2 hold red, green and blue; the high byte of each is the
@@ -13,6 +15,16 @@ struct MatchColor {
   uint16_t c[4];
 };
 static_assert(sizeof(MatchColor) == 8, "the engine takes 8-byte records");
+
+// Fills a record with one 64-bit store. An engine that reads the record as one word
+// gets it forwarded from that store; from several smaller stores it could not, and each
+// call would wait for the record to reach the cache behind the call before it, so that
+// a loop of one-record calls would run at the speed of memory.
+inline void SetMatchColor(MatchColor* pColor, uint16_t c0, uint16_t c1, uint16_t c2, uint16_t c3) {
+  static_assert(std::endian::native == std::endian::little, "component 0 is the low word");
+  uint64_t qw = c0 | uint64_t{c1} << 16 | uint64_t{c2} << 32 | uint64_t{c3} << 48;
+  std::memcpy(pColor, &qw, sizeof qw);
+}
 
 typedef int16_t(WINAPI* ZIRN_GetMonitorProfileProc)(char** ppszName);
 typedef int16_t(WINAPI* ZIRN_SetMonitorProfileProc)(const char* pszName);

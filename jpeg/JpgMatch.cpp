@@ -81,9 +81,8 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
     std::memcpy(input.Bytes(), pBits + i * nStride, static_cast<size_t>(nStride));
     for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
       const BYTE* pPixel = input.Bytes() + 3 * j;
-      pRecord->c[0] = static_cast<uint16_t>(pPixel[2] << 8);
-      pRecord->c[1] = static_cast<uint16_t>(pPixel[1] << 8);
-      pRecord->c[2] = static_cast<uint16_t>(pPixel[0] << 8);
+      SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8), static_cast<uint16_t>(pPixel[1] << 8),
+                    static_cast<uint16_t>(pPixel[0] << 8), 0);
       if (g_pColorEngine->m_pfnMatch(1, pRecord) != 0) {
         bMatched = FALSE;
         break;

@@ -68,8 +68,10 @@ void CTiffMatcher::MatchColorMap(CTIFF* pTIFF) const {
 }
 
 void CTiffMatcher::MatchCmyk(const BYTE* pCmyk, BYTE* pBgr) const {
-  MatchColor color = {{static_cast<uint16_t>(pCmyk[0] * 256), static_cast<uint16_t>(pCmyk[1] * 256),
-                       static_cast<uint16_t>(pCmyk[2] * 256), static_cast<uint16_t>(pCmyk[3] * 256)}};
+  MatchColor color;
+  SetMatchColor(&color, static_cast<uint16_t>(pCmyk[0] * 256),
+                static_cast<uint16_t>(pCmyk[1] * 256), static_cast<uint16_t>(pCmyk[2] * 256),
+                static_cast<uint16_t>(pCmyk[3] * 256));
   if (m_pfnMatch(1, &color) != 0) CheckPointer(nullptr);
   StoreBgr(color, pBgr);
 }

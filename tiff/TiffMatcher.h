@@ -33,8 +33,9 @@ class CTiffMatcher {
 
   // One RGB pixel into blue, green, red at pBgr; the engine's result is not examined.
   void MatchRgb(BYTE r, BYTE g, BYTE b, BYTE* pBgr) const {
-    MatchColor color = {{static_cast<uint16_t>(r * 257), static_cast<uint16_t>(g * 257),
-                         static_cast<uint16_t>(b * 257), 0}};
+    MatchColor color;
+    SetMatchColor(&color, static_cast<uint16_t>(r * 257), static_cast<uint16_t>(g * 257),
+                  static_cast<uint16_t>(b * 257), 0);
     m_pfnMatch(1, &color);
     StoreBgr(color, pBgr);
   }
