@@ -69,9 +69,13 @@ std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path) {
 }
 
 int Run(const HostRun& run) {
-  std::string command = "cd " + Quoted(run.workingDirectory) +
-                        " && ZIRN_HOME=" + Quoted(run.zirnHome) + " " + Quoted(run.nphost);
+  std::string command = "cd " + Quoted(run.workingDirectory) + " && ZIRN_HOME=" +
+                        Quoted(run.zirnHome) + " ";
+  if (run.timeoutSeconds > 0)
+    command += "timeout -k 5 " + std::to_string(run.timeoutSeconds) + " ";
+  command += Quoted(run.nphost);
   for (const std::string& argument : run.arguments) command += " " + Quoted(argument);
+  if (!run.errorFile.empty()) command += " 2>" + Quoted(run.errorFile);
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -33,6 +33,8 @@ struct HostRun {
   std::vector<std::string> arguments;
   std::string workingDirectory;
   std::string zirnHome;  // the engine's home for this run
+  int timeoutSeconds = 0;  // when above 0, the run is killed after it (status 124 or 137)
+  std::string errorFile;   // when set, the run's standard error goes there
 };
 
 // The exit status of the run (-1 when it did not end normally).
