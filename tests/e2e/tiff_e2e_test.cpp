@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -59,11 +60,12 @@ e2e::TiffImage RgbPatches(const Bytes& icc) {
   return image;
 }
 
-// The 16-bit red, green, blue of a record as 8-bit: its high bytes, or the palette's
-// scale for a matched colour map.
+// The 16-bit red, green, blue of a record as 8-bit: the high bytes, as matched pixels
+// take them.
 uint32_t HighBytes(const Record& c) {
   return (uint32_t{c[0]} >> 8 << 16) | (uint32_t{c[1]} >> 8 << 8) | (uint32_t{c[2]} >> 8);
 }
+// Likewise on the scale the palette takes a matched colour map with.
 uint32_t PaletteBytes(const Record& c) {
   auto level = [](uint16_t v) { return uint32_t{v} * 255u / 65535u; };
   return (level(c[0]) << 16) | (level(c[1]) << 8) | level(c[2]);
@@ -83,8 +85,8 @@ void ExpectImage(const e2e::Screenshot& shot, int x0, int y0, const std::vector<
       uint32_t want = expected[static_cast<size_t>(y) * kSide + x];
       uint32_t got = shot.At(x0 + x, y0 + y);
       if (Near(got, want, nTolerance)) continue;
-      if (nFar++ == 0) first << std::hex << " first at " << std::dec << x << "," << y << ": "
-                             << std::hex << got << " for " << want;
+      if (nFar++ == 0)
+        first << " first at " << x << "," << y << ": " << std::hex << got << " for " << want;
     }
   }
   EXPECT_EQ(nFar, 0) << what << ": pixels farther than " << nTolerance << first.str();
@@ -332,6 +334,12 @@ INSTANTIATE_TEST_SUITE_P(Tiff, BrokenTiffTest,
                                            "tiff/out-of-scope/libtiff",
                                            "tiff/out-of-scope/libtiffpic",
                                            "tiff/out-of-scope/pillow",
-                                           "tiff/out-of-scope/twelvemonkeys"));
+                                           "tiff/out-of-scope/twelvemonkeys"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = fs::path(info.param).lexically_relative("tiff");
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 }  // namespace
