@@ -62,6 +62,21 @@ TEST_F(EndToEndTest, FullPageShowsTheDecodedImageLeftAndTheMatchedOneRight) {
   EXPECT_TRUE(bSaved);
 }
 
+TEST_F(EndToEndTest, TheDemoSampleShowsItsChartWithRedAndGreenSwappedOnTheRight) {
+  ChooseSrgbMonitor();
+  ASSERT_EQ(Host(std::string(ZELVW_SAMPLES) + "/chart-swapped.jpg", {"--size", "800x320"}), 0);
+  EXPECT_TRUE(e2e::ReadMessageBoxes(Log()).empty());
+  e2e::Screenshot shot = e2e::ReadPng(Shot());
+  ASSERT_EQ(shot.width, 800);
+  // The chart is 384 x 288 in patches of 48: the last row holds red, green, blue.
+  const int nRow = 5 * 48 + 26;
+  EXPECT_TRUE(Near(shot.At(26, nRow), 0xFF0000, 6)) << std::hex << shot.At(26, nRow);
+  EXPECT_TRUE(Near(shot.At(384 + 26, nRow), 0x00FF00, 8)) << std::hex << shot.At(384 + 26, nRow);
+  EXPECT_TRUE(Near(shot.At(384 + 48 + 26, nRow), 0xFF0000, 8));
+  EXPECT_TRUE(Near(shot.At(384 + 96 + 26, nRow), 0x0000FF, 8));
+  EXPECT_EQ(shot.At(790, 100), kWhite);
+}
+
 TEST_F(EndToEndTest, EmbeddedShowsTheMatchedImageAlone) {
   ChooseSrgbMonitor();
   WriteJfxxJpeg("swapped.jpg");
