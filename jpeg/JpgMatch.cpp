@@ -67,8 +67,8 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
   CLockedBlock input(nStride, 0);
   CLockedBlock outputRow(3 * nWidthPixels, 0);
   CLockedBlock output(nImageBytes, 0);
-  // Zeroed, so the component the engine is not given reads as 0.
-  CLockedBlock records(Product(Product(nWidthPixels, nRows), sizeof(MatchColor)), GMEM_ZEROINIT);
+  // Not cleared: each record is written whole, the component the engine is not given as 0.
+  CLockedBlock records(Product(Product(nWidthPixels, nRows), sizeof(MatchColor)), 0);
   // The decoded block must hold every row that is read from it.
   const BYTE* pBits = nullptr;
   if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes)
