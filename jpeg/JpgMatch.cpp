@@ -5,6 +5,10 @@
 // order; the DIB stores blue, green, red. Each byte goes in the high half of its
 // component. The session is ended on every path once it was begun, and the DIB gets
 // a matched block only when every pixel was matched.
+//
+// The records are one row's worth, used again for every row: a record is dead once its
+// pixel is written out, and a record for every pixel (8 bytes each) would make the
+// matching loop fault in as much fresh memory as the two pixel blocks together.
 #include "jpeg/Jpg.h"
 
 #include "bitmap/Dib.h"
@@ -68,22 +72,24 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
   CLockedBlock outputRow(3 * nWidthPixels, 0);
   CLockedBlock output(nImageBytes, 0);
   // Not cleared: each record is written whole, the component the engine is not given as 0.
-  CLockedBlock records(Product(Product(nWidthPixels, nRows), sizeof(MatchColor)), 0);
+  CLockedBlock recordRow(Product(nWidthPixels, sizeof(MatchColor)), 0);
   // The decoded block must hold every row that is read from it.
   const BYTE* pBits = nullptr;
   if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes)
     pBits = static_cast<const BYTE*>(GlobalLock(hBits));
 
   BOOL bMatched = input.Bytes() != nullptr && outputRow.Bytes() != nullptr && output.Bytes() != nullptr &&
-                  records.Bytes() != nullptr && pBits != nullptr;
-  auto* pRecord = reinterpret_cast<MatchColor*>(records.Bytes());
+                  recordRow.Bytes() != nullptr && pBits != nullptr;
+  auto* pRecords = reinterpret_cast<MatchColor*>(recordRow.Bytes());
+  ZIRN_MatchProc pfnMatch = g_pColorEngine->m_pfnMatch;
   for (ULONGLONG i = 0; bMatched && i < nRows; ++i) {
     std::memcpy(input.Bytes(), pBits + i * nStride, static_cast<size_t>(nStride));
+    MatchColor* pRecord = pRecords;
     for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
       const BYTE* pPixel = input.Bytes() + 3 * j;
       SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8), static_cast<uint16_t>(pPixel[1] << 8),
                     static_cast<uint16_t>(pPixel[0] << 8), 0);
-      if (g_pColorEngine->m_pfnMatch(1, pRecord) != 0) {
+      if (pfnMatch(1, pRecord) != 0) {
         bMatched = FALSE;
         break;
       }

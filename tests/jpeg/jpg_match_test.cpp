@@ -202,15 +202,26 @@ TEST_F(JpgMatchTest, EveryAllocationIsCheckedAndNothingLeaks) {
   }
 }
 
-TEST_F(JpgMatchTest, RecordArrayAboveTheCeilingIsRefused) {
-  // 64 x 64: 12 KiB of pixels, 32 KiB of records.
-  Decoded(64, 64);
-  platform::testing::SetGlobalAllocLimit(20000);
+TEST_F(JpgMatchTest, RecordRowAboveTheCeilingIsRefused) {
+  // 64 x 2: 384 bytes of pixels, a row of records of 512 bytes.
+  Decoded(64, 2);
+  platform::testing::SetGlobalAllocLimit(400);
   jpg.MatchToMonitor(&dib);
   platform::testing::SetGlobalAllocLimit(0);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed in Matching"});
   EXPECT_TRUE(engine.matchInputs.empty());
   ExpectUnmatched();
+}
+
+TEST_F(JpgMatchTest, RecordsTakeOneRowNotOneForEveryPixel) {
+  // 64 x 64: 12 KiB of pixels; records for every pixel would take 32 KiB.
+  Decoded(64, 64);
+  platform::testing::SetGlobalAllocLimit(20000);
+  jpg.MatchToMonitor(&dib);
+  platform::testing::SetGlobalAllocLimit(0);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(engine.matchInputs.size(), 64u * 64u);
+  EXPECT_NE(dib.m_hMatchedBits, nullptr);
 }
 
 TEST_F(JpgMatchTest, PixelBlockShortOfTheImageIsNotRead) {
