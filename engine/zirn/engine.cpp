@@ -23,8 +23,9 @@ MatchColor Mask(std::uint16_t c0, std::uint16_t c1, std::uint16_t c2, std::uint1
 }
 
 // The input format for a source colour space, and the mask of the record components
-// it reads; false for colour spaces the engine does not take.
-bool InputFormat(cmsColorSpaceSignature space, cmsUInt32Number& format, MatchColor& keyMask) {
+// it reads; false for colour spaces the engine does not take. The space is the header's
+// word as it is, any 32-bit value: held in the enum type it would be undefined.
+bool InputFormat(cmsUInt32Number space, cmsUInt32Number& format, MatchColor& keyMask) {
   switch (space) {
     case cmsSigRgbData:
       format = TYPE_RGB_16;
@@ -96,7 +97,8 @@ short Engine::OpenSession(const char* sourceProfilePath, const char* monitorName
   if (source == nullptr) return ZIRN_ERR_PROFILE_UNREADABLE;
   cmsUInt32Number inputFormat = 0;
   MatchColor keyMask{};
-  if (!InputFormat(cmsGetColorSpace(source.get()), inputFormat, keyMask)) {
+  if (!InputFormat(static_cast<cmsUInt32Number>(cmsGetColorSpace(source.get())), inputFormat,
+                   keyMask)) {
     return ZIRN_ERR_UNSUPPORTED_SOURCE;
   }
   std::optional<ProfileInfo> found = m_store.FindDisplayProfile(monitorName);

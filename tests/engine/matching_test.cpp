@@ -229,6 +229,19 @@ TEST_F(MatchingTest, BeginRefusesWhatItCannotUse) {
   EXPECT_EQ(ZIRN_BeginMatchingSession(kSrgb, nullptr), ZIRN_ERR_NULL_ARGUMENT);
 }
 
+// A colour space no signature names: refused, as any other source it cannot take.
+TEST_F(MatchingTest, BeginRefusesAnUnknownColourSpaceInTheHeader) {
+  std::vector<std::uint8_t> bytes = ReadFile(kSrgb);
+  ASSERT_GT(bytes.size(), 20u);
+  const std::uint8_t unknown[] = {0xA9, 0x47, 0x00, 0x00};
+  std::memcpy(&bytes[16], unknown, sizeof unknown);
+  std::string path = home() + "/unknown-space.icm";
+  WriteFile(path, bytes);
+  EXPECT_EQ(ZIRN_BeginMatchingSession(path.c_str(), kSrgbName), ZIRN_ERR_UNSUPPORTED_SOURCE);
+  MatchColor colour = Rgb8(1, 2, 3);
+  EXPECT_EQ(ZIRN_Match(1, &colour), ZIRN_ERR_NO_SESSION);
+}
+
 // The curve tag's type signature of sRGB.icc overwritten: the header and tag table
 // still read, the transform cannot be built.
 std::vector<std::uint8_t> WithBrokenCurves(std::vector<std::uint8_t> bytes) {
