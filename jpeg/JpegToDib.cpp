@@ -89,7 +89,7 @@ void DecodeRows(j_decompress_ptr cinfo, DibDestination* dest) {
 
 }  // namespace
 
-HGLOBAL JpegToDib(const char* path, int* height, int* width) {
+HGLOBAL JpegToDib(const char* path, int* height, int* width, int* components) {
   jpeg_decompress_struct cinfo;
   DibErrorManager err;
   jpeg_progress_mgr progress;
@@ -98,6 +98,7 @@ HGLOBAL JpegToDib(const char* path, int* height, int* width) {
   DibDestination* volatile pDest = nullptr;
   *height = 0;
   *width = 0;
+  if (components != nullptr) *components = 0;
 
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = DibErrorExit;
@@ -133,6 +134,7 @@ HGLOBAL JpegToDib(const char* path, int* height, int* width) {
 
   *height = static_cast<int>(cinfo.output_height);
   *width = static_cast<int>(cinfo.output_width);
+  if (components != nullptr) *components = cinfo.output_components;
   HGLOBAL hDib = pDest->hDib;
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);

@@ -15,4 +15,7 @@
 // box has been shown) or the library refused it (its message is on stderr):
 // not a JPEG, corrupt beyond repair, unsupported, four-component output, or
 // too large for the global-memory ceiling.
-HGLOBAL JpegToDib(const char* path, int* height, int* width);
+//
+// *components, when given, gets the samples a pixel of the block (1 or 3; 0 when
+// nothing was decoded): a one-pixel-wide block is 4 bytes a row either way.
+HGLOBAL JpegToDib(const char* path, int* height, int* width, int* components = nullptr);

@@ -54,11 +54,12 @@ CJPG::CJPG()
 CJPG::~CJPG() = default;
 
 BOOL CJPG::ConvertToDIB(const char* pszPath, CDIB* pDIB) {
-  m_hImage = JpegToDib(pszPath, &m_nHeight, &m_nWidth);
+  int nComponents = 0;
+  m_hImage = JpegToDib(pszPath, &m_nHeight, &m_nWidth, &nComponents);
   if (m_hImage == nullptr) return FALSE;
   m_nBitCount = 24;
   // Create keeps the DIB as it was when it fails, and so does a failed widening.
-  if (!WidenGreyImage() || !pDIB->Create(m_nWidth, m_nHeight)) {
+  if ((nComponents == 1 && !WidenGreyImage()) || !pDIB->Create(m_nWidth, m_nHeight)) {
     GlobalFree(m_hImage);
     m_hImage = nullptr;
     return FALSE;
@@ -76,12 +77,12 @@ BOOL CJPG::ConvertToDIB(const char* pszPath, CDIB* pDIB) {
 
 // One-component files come from JpegToDib as one grey byte a pixel. The DIB is
 // declared 24 bits deep and matched three bytes a pixel, so the grey is widened to
-// blue, green, red here; the new rows' pad bytes are 0.
+// blue, green, red here; the new rows' pad bytes are 0. A block of another size is refused.
 BOOL CJPG::WidenGreyImage() {
   ULONGLONG nGreyRow = DIBRowBytes(8, m_nWidth);
   ULONGLONG nRow = DIBRowBytes(24, m_nWidth);
   ULONGLONG nRows = m_nHeight > 0 ? static_cast<ULONGLONG>(m_nHeight) : 0;
-  if (GlobalSize(m_hImage) != nGreyRow * nRows) return TRUE;
+  if (GlobalSize(m_hImage) != nGreyRow * nRows) return FALSE;
 
   HGLOBAL hWide = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nRow * nRows);
   if (hWide == nullptr) return FALSE;

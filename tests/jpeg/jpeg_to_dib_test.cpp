@@ -214,6 +214,29 @@ TEST_F(JpegToDibTest, OddWidthsMatchDjpeg) {
   }
 }
 
+// One pixel wide, a grey and a colour block are both 4 bytes a row: only the reported
+// samples tell them apart.
+TEST_F(JpegToDibTest, ReportsTheSamplesAPixelOfTheBlock) {
+  for (int components : {1, 3}) {
+    std::string path = WriteTemp("narrow" + std::to_string(components) + ".jpg",
+                                 jpegtest::EncodeJpeg({.width = 1, .height = 3,
+                                                       .components = components}));
+    int height = 0, width = 0, reported = -1;
+    HGLOBAL hDib = JpegToDib(path.c_str(), &height, &width, &reported);
+    ASSERT_NE(hDib, nullptr);
+    EXPECT_EQ(GlobalSize(hDib), 4u * 3);
+    EXPECT_EQ(reported, components);
+    GlobalFree(hDib);
+  }
+  int height = 0, width = 0, reported = -1;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(JpegToDib(WriteTemp("text.jpg", Bytes{'t', 'e', 'x', 't'}).c_str(), &height, &width,
+                      &reported),
+            nullptr);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(reported, 0);
+}
+
 TEST_F(JpegToDibTest, EncodingVariantsMatchDjpeg) {
   JpegOptions variants[] = {
       {.width = 61, .height = 47},                                      // baseline 4:2:0
