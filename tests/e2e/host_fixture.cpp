@@ -41,6 +41,25 @@ int HostTest::Host(const std::string& file, std::vector<std::string> options,
   return e2e::Run(run);
 }
 
+int HostTest::HostChecked(const std::string& file, std::vector<std::string> options,
+                          const std::string& what) {
+  HostRun run;
+  run.nphost = ZELVW_NPHOST;
+  run.workingDirectory = m_scratch.path();
+  run.zirnHome = ZirnHome();
+  run.timeoutSeconds = 20;
+  run.errorFile = m_scratch / "stderr.txt";
+  run.arguments = {"--windir", WindowsDir(), "--screenshot", Shot(), "--messages", Log()};
+  run.arguments.insert(run.arguments.end(), options.begin(), options.end());
+  run.arguments.push_back(file);
+  int nStatus = e2e::Run(run);
+  std::string errors = testsupport::ReadFile(run.errorFile);
+  for (const char* fault : {"Sanitizer", "runtime error", "were not freed"}) {
+    EXPECT_EQ(errors.find(fault), std::string::npos) << what << ":\n" << errors;
+  }
+  return nStatus;
+}
+
 std::string HostTest::WriteText(const std::string& name, const std::string& text) const {
   return m_scratch.Write(name, text);
 }

@@ -34,6 +34,12 @@ class HostTest : public ::testing::Test {
   int Host(const std::string& file, std::vector<std::string> options,
            const std::string& nphost = ZELVW_NPHOST);
 
+  // Host with a time limit, failing the test (named by what) for anything the
+  // sanitizers report on standard error (ASan's and LSan's reports also make the status
+  // non-zero, UBSan's do not).
+  int HostChecked(const std::string& file, std::vector<std::string> options,
+                  const std::string& what);
+
   // Writes text to a file of the scratch directory; returns its path.
   std::string WriteText(const std::string& name, const std::string& text) const;
 

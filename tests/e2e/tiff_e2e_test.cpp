@@ -94,28 +94,6 @@ void ExpectImage(const e2e::Screenshot& shot, int x0, int y0, const std::vector<
 
 class TiffEndToEndTest : public e2e::HostTest {
  protected:
-  // Host, with a time limit, failing the test for anything the sanitizers or nphost
-  // report on standard error (ASan's and LSan's reports also make the status non-zero,
-  // UBSan's do not).
-  int HostChecked(const std::string& file, std::vector<std::string> options,
-                  const std::string& what) {
-    e2e::HostRun run;
-    run.nphost = ZELVW_NPHOST;
-    run.workingDirectory = m_scratch.path();
-    run.zirnHome = ZirnHome();
-    run.timeoutSeconds = 20;
-    run.errorFile = m_scratch / "stderr.txt";
-    run.arguments = {"--windir", WindowsDir(), "--screenshot", Shot(), "--messages", Log()};
-    run.arguments.insert(run.arguments.end(), options.begin(), options.end());
-    run.arguments.push_back(file);
-    int nStatus = e2e::Run(run);
-    std::string errors = testsupport::ReadFile(run.errorFile);
-    for (const char* fault : {"Sanitizer", "runtime error", "were not freed"}) {
-      EXPECT_EQ(errors.find(fault), std::string::npos) << what << ":\n" << errors;
-    }
-    return nStatus;
-  }
-
   // Makes sRGB the monitor profile; the path of its profile file.
   std::string SrgbMonitor() {
     ChooseSrgbMonitor();
