@@ -13,8 +13,12 @@ ColorCache::ColorCache(const MatchColor& keyMask, const MatchColor& zeroResult)
 
 void ColorCache::EndWindow() {
   if (m_bypassing) {
-    // Try the cache again for one window.
+    // Back to the cache, first for a window that refills it.
     m_bypassing = false;
+    m_refilling = true;
+    m_callsLeft = kWindow;
+  } else if (m_refilling) {
+    m_refilling = false;
     m_callsLeft = kWindow;
   } else if (m_misses > kWindow - kMinHits) {
     m_bypassing = true;

@@ -35,7 +35,10 @@ class ColorCache {
   // without the cache, kBypass at first and twice as many after each further poor
   // window, up to kMaxBypass. A hit saves a transform; a miss adds a lookup and an
   // insertion at a random place in a table that is mostly outside the processor's
-  // caches, which costs a good part of a transform.
+  // caches, which costs a good part of a transform. The window after calls without the
+  // cache refills the table and is not judged: judged, it would find the table as cold
+  // as the content moved on from it, and content with many colours would never get the
+  // cache back.
   static constexpr std::uint32_t kWindow = 4096;
   static constexpr std::uint32_t kMinHits = kWindow / 4;
   static constexpr std::uint32_t kBypass = 65536;
@@ -81,6 +84,7 @@ class ColorCache {
   std::uint32_t m_misses = 0;
   std::uint32_t m_bypassLength = kBypass;
   bool m_bypassing = false;
+  bool m_refilling = false;
 };
 
 }  // namespace zirn
