@@ -93,8 +93,7 @@ Decoded DecodeWithLibjpeg(const Bytes& file) {
   return decoded;
 }
 
-// The messages the JPEG path may show on its way to a decoded image: the marker scan's
-// and the profile's.
+// The messages the marker scan may show on the way to a decoded image.
 bool IsScanMessage(const std::string& text) {
   static const char* const scan[] = {"1:Premature EOF in JPEG file",
                                      "Erroneous JPEG marker length"};
@@ -192,7 +191,8 @@ TEST_P(JpegSweepTest, EachEndsInTheFailureMessageOrLibjpegsDecode) {
       EXPECT_FALSE(DrawnFrom(0)) << name;
       continue;
     }
-    for (const auto& m : m_messages) EXPECT_TRUE(IsScanMessage(m.text)) << name << Texts(m_messages);
+    for (const auto& m : m_messages)
+      EXPECT_TRUE(IsScanMessage(m.text)) << name << Texts(m_messages);
     ExpectArea(0, reference.width, reference.height, reference.pixels, 0, name);
     EXPECT_FALSE(DrawnFrom(reference.width)) << name;
   }
