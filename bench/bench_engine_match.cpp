@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <csetjmp>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +21,7 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
+#include "bench/rgb_jpeg_decoder.h"
 
 namespace {
 
@@ -34,41 +32,6 @@ struct Image {
   std::vector<MatchColor> records;    // r*256, g*256, b*256, as the JPEG path builds them
   std::vector<std::uint16_t> packed;  // the same components, three per pixel
 };
-
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf exit;
-};
-
-void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->exit, 1);
-}
-
-// Decodes to 8-bit RGB; false on any error. The only function with setjmp: nothing with
-// a destructor is created between setjmp and the library calls.
-bool DecodeJpeg(std::FILE* file, std::vector<std::uint8_t>& rgb) {
-  jpeg_decompress_struct info{};
-  JpegError error{};
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  if (setjmp(error.exit)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  rgb.resize(std::size_t{info.output_width} * info.output_height * 3);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = rgb.data() + std::size_t{info.output_scanline} * info.output_width * 3;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
-}
 
 Image FromRgb(const std::vector<std::uint8_t>& rgb) {
   Image image;
@@ -88,7 +51,11 @@ Image FromRgb(const std::vector<std::uint8_t>& rgb) {
 Image LoadJpeg(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   std::vector<std::uint8_t> rgb;
-  if (file == nullptr || !DecodeJpeg(file.get(), rgb)) {
+  auto start = [&rgb](unsigned nWidth, unsigned nHeight) {
+    rgb.resize(std::size_t{nWidth} * nHeight * 3);
+    return rgb.data();
+  };
+  if (file == nullptr || !bench::DecodeRgbJpeg(file.get(), start)) {
     std::fprintf(stderr, "cannot decode %s\n", path.c_str());
     std::exit(1);
   }

@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,9 +32,7 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-
+#include "bench/rgb_jpeg_decoder.h"
 #include "bitmap/Dib.h"
 #include "color/ColorEngine.h"
 #include "jfxx_segments.h"
@@ -126,49 +123,28 @@ bool OpenMatched(CBrowserPage& page) {
   return bMatched;
 }
 
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf exit;
-};
-
-void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->exit, 1);
-}
-
-// Decodes the file into rgb and its transform into matched, row by row. The only
-// function with setjmp: nothing with a destructor lives across it.
+// Decodes the file into rgb and its transform into matched, row by row.
 bool DecodeAndTransform(std::FILE* file, cmsHTRANSFORM hTransform, std::vector<uint8_t>& rgb,
                         std::vector<uint8_t>& matched, std::vector<uint16_t>& in,
                         std::vector<uint16_t>& out) {
-  jpeg_decompress_struct info{};
-  JpegError error{};
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  if (setjmp(error.exit)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  size_t nRowBytes = size_t{info.output_width} * 3;
-  rgb.resize(nRowBytes * info.output_height);
-  matched.resize(rgb.size());
-  in.resize(nRowBytes);
-  out.resize(nRowBytes);
-  while (info.output_scanline < info.output_height) {
-    size_t nOffset = size_t{info.output_scanline} * nRowBytes;
-    JSAMPROW row = rgb.data() + nOffset;
-    jpeg_read_scanlines(&info, &row, 1);
-    for (size_t i = 0; i < nRowBytes; ++i) in[i] = static_cast<uint16_t>(row[i] * 257);
-    cmsDoTransform(hTransform, in.data(), out.data(), info.output_width);
-    for (size_t i = 0; i < nRowBytes; ++i) matched[nOffset + i] = static_cast<uint8_t>(out[i] >> 8);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
+  size_t nRowBytes = 0;
+  unsigned nPixels = 0;
+  auto start = [&](unsigned nWidth, unsigned nHeight) {
+    nPixels = nWidth;
+    nRowBytes = size_t{nWidth} * 3;
+    rgb.resize(nRowBytes * nHeight);
+    matched.resize(rgb.size());
+    in.resize(nRowBytes);
+    out.resize(nRowBytes);
+    return rgb.data();
+  };
+  auto row = [&](unsigned nRow, uint8_t* pRow) {
+    for (size_t i = 0; i < nRowBytes; ++i) in[i] = static_cast<uint16_t>(pRow[i] * 257);
+    cmsDoTransform(hTransform, in.data(), out.data(), nPixels);
+    uint8_t* pMatched = matched.data() + nRowBytes * nRow;
+    for (size_t i = 0; i < nRowBytes; ++i) pMatched[i] = static_cast<uint8_t>(out[i] >> 8);
+  };
+  return bench::DecodeRgbJpeg(file, start, row);
 }
 
 bool Reference() {

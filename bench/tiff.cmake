@@ -7,6 +7,6 @@ add_executable(tiff_bench ${CMAKE_CURRENT_LIST_DIR}/tiff_bench.cpp
   ${CMAKE_SOURCE_DIR}/color/ColorEngine.cpp)
 target_include_directories(tiff_bench PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tiff_bench PRIVATE zelvw_tiff zelvw_bitmap mfc win32 zirndlg
-  PkgConfig::LIBTIFF_BENCH PkgConfig::LCMS2 JPEG::JPEG benchmark::benchmark)
+  PkgConfig::LIBTIFF_BENCH PkgConfig::LCMS2 bench_support benchmark::benchmark)
 target_compile_definitions(tiff_bench PRIVATE BENCH_DATA_DIR="${CMAKE_CURRENT_LIST_DIR}/data")
 add_dependencies(tiff_bench zirn talverin)

@@ -9,12 +9,10 @@
 // libtiff's strips plus one 16-bit LittleCMS call a row. Everything runs in the same
 // process; the ratios ours/libtiff of the fastest CPU times are printed at the end.
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 #include <lcms2.h>
 #include <tiffio.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/rgb_jpeg_decoder.h"
 #include "bitmap/Dib.h"
 #include "color/ColorEngine.h"
 #include "tiff/Tiff.h"
@@ -41,38 +40,13 @@ struct Photo {
   std::vector<uint8_t> rgb;
 };
 
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf exit;
-};
-
-void OnJpegError(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->exit, 1); }
-
-// The only function with setjmp: nothing with a destructor lives across it.
-bool DecodeJpeg(std::FILE* file, Photo* pPhoto) {
-  jpeg_decompress_struct info{};
-  JpegError error{};
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  if (setjmp(error.exit)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  pPhoto->nWidth = info.output_width;
-  pPhoto->nHeight = info.output_height;
-  pPhoto->rgb.resize(size_t{info.output_width} * info.output_height * 3);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = pPhoto->rgb.data() + size_t{info.output_scanline} * info.output_width * 3;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
+bool DecodePhoto(std::FILE* file, Photo* pPhoto) {
+  return bench::DecodeRgbJpeg(file, [pPhoto](unsigned nWidth, unsigned nHeight) {
+    pPhoto->nWidth = nWidth;
+    pPhoto->nHeight = nHeight;
+    pPhoto->rgb.resize(size_t{nWidth} * nHeight * 3);
+    return pPhoto->rgb.data();
+  });
 }
 
 struct Variant {
@@ -252,7 +226,7 @@ int main(int argc, char** argv) {
   TIFFSetWarningHandler(nullptr);
   Photo photo;
   std::FILE* f = std::fopen(BENCH_DATA_DIR "/photo12.jpg", "rb");
-  bool bDecoded = f != nullptr && DecodeJpeg(f, &photo);
+  bool bDecoded = f != nullptr && DecodePhoto(f, &photo);
   if (f != nullptr) std::fclose(f);
   if (!bDecoded) {
     std::fprintf(stderr, "tiff_bench: cannot decode %s/photo12.jpg\n", BENCH_DATA_DIR);

@@ -8,6 +8,13 @@ namespace e2e {
 
 namespace fs = std::filesystem;
 
+viewertest::Rgb Quarters(int x, int y) {
+  bool bLeft = x < kQuartersWidth / 2;
+  bool bTop = y < kQuartersHeight / 2;
+  if (bTop) return bLeft ? viewertest::Rgb{200, 60, 40} : viewertest::Rgb{40, 180, 90};
+  return bLeft ? viewertest::Rgb{30, 70, 210} : viewertest::Rgb{230, 210, 50};
+}
+
 void HostTest::SetUp() {
   fs::create_directories(WindowsDir());
   fs::create_directories(ZirnHome());
@@ -58,6 +65,14 @@ int HostTest::HostChecked(const std::string& file, std::vector<std::string> opti
     EXPECT_EQ(errors.find(fault), std::string::npos) << what << ":\n" << errors;
   }
   return nStatus;
+}
+
+std::string HostTest::WriteSwappingJpeg(const std::string& name) const {
+  std::string path = m_scratch / name;
+  viewertest::Bytes jpeg = viewertest::EncodeJpeg(kQuartersWidth, kQuartersHeight, Quarters);
+  viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
+                                   jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
+  return path;
 }
 
 std::string HostTest::WriteText(const std::string& name, const std::string& text) const {

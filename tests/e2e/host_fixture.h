@@ -17,9 +17,20 @@ namespace e2e {
 
 inline constexpr uint32_t kWhite = 0xFFFFFF;
 
+inline constexpr const char* kAdvice =
+    "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
+
 inline uint32_t ToPixel(viewertest::Rgb c) {
   return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
 }
+
+// The colour a red-green swapping profile matched to sRGB makes of c.
+inline uint32_t Swapped(viewertest::Rgb c) { return ToPixel(viewertest::Rgb{c.g, c.r, c.b}); }
+
+// A 64 x 48 picture of solid quarters, so that a JPEG keeps its colours away from the edges.
+inline constexpr int kQuartersWidth = 64;
+inline constexpr int kQuartersHeight = 48;
+viewertest::Rgb Quarters(int x, int y);
 
 class HostTest : public ::testing::Test {
  protected:
@@ -39,6 +50,10 @@ class HostTest : public ::testing::Test {
   // non-zero, UBSan's do not).
   int HostChecked(const std::string& file, std::vector<std::string> options,
                   const std::string& what);
+
+  // Writes the quarters as a JPEG carrying the red-green swapping profile in a JFXX
+  // segment; returns its path.
+  std::string WriteSwappingJpeg(const std::string& name) const;
 
   // Writes text to a file of the scratch directory; returns its path.
   std::string WriteText(const std::string& name, const std::string& text) const;

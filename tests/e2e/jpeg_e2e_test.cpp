@@ -11,39 +11,20 @@
 namespace {
 
 namespace fs = std::filesystem;
+using e2e::kAdvice;
 using e2e::kWhite;
 using e2e::Near;
+using e2e::Quarters;
+using e2e::Swapped;
 using e2e::ToPixel;
 using viewertest::Bytes;
 using viewertest::Rgb;
 
-constexpr const char* kAdvice =
-    "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
-
-// Solid quarters, so that a JPEG keeps its colours away from the edges.
-Rgb Quarters(int x, int y) {
-  bool bLeft = x < 32;
-  bool bTop = y < 24;
-  if (bTop) return bLeft ? Rgb{200, 60, 40} : Rgb{40, 180, 90};
-  return bLeft ? Rgb{30, 70, 210} : Rgb{230, 210, 50};
-}
-
-uint32_t Swapped(Rgb c) { return ToPixel(Rgb{c.g, c.r, c.b}); }
-
-class EndToEndTest : public e2e::HostTest {
- protected:
-  std::string WriteJfxxJpeg(const std::string& name) {
-    std::string path = m_scratch / name;
-    Bytes jpeg = viewertest::EncodeJpeg(64, 48, Quarters);
-    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
-                                     jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
-    return path;
-  }
-};
+class EndToEndTest : public e2e::HostTest {};
 
 TEST_F(EndToEndTest, FullPageShowsTheDecodedImageLeftAndTheMatchedOneRight) {
   ChooseSrgbMonitor();
-  std::string path = WriteJfxxJpeg("swapped.jpg");
+  std::string path = WriteSwappingJpeg("swapped.jpg");
   ASSERT_EQ(Host(path, {"--size", "200x100"}), 0);
   e2e::Screenshot shot = e2e::ReadPng(Shot());
   ASSERT_EQ(shot.width, 200);
@@ -79,7 +60,7 @@ TEST_F(EndToEndTest, TheDemoSampleShowsItsChartWithRedAndGreenSwappedOnTheRight)
 
 TEST_F(EndToEndTest, EmbeddedShowsTheMatchedImageAlone) {
   ChooseSrgbMonitor();
-  WriteJfxxJpeg("swapped.jpg");
+  WriteSwappingJpeg("swapped.jpg");
   std::string page = m_scratch / "page.html";
   std::string html =
       "<html><body><embed src=\"swapped.jpg\" width=\"120\" height=\"60\"></body></html>\n";
@@ -96,7 +77,7 @@ TEST_F(EndToEndTest, EmbeddedShowsTheMatchedImageAlone) {
 }
 
 TEST_F(EndToEndTest, MonitorLeftAtDefaultDisplayGivesTheAdviceAndTheImageUnmatched) {
-  std::string path = WriteJfxxJpeg("swapped.jpg");
+  std::string path = WriteSwappingJpeg("swapped.jpg");
   ASSERT_EQ(Host(path, {"--size", "200x100"}), 0);
   std::vector<e2e::LoggedMessage> messages = e2e::ReadMessageBoxes(Log());
   ASSERT_EQ(messages.size(), 1u);
@@ -119,7 +100,7 @@ TEST_F(EndToEndTest, WithoutTheEngineTheImageIsShownUnmatchedAndNothingIsSaid) {
     fs::copy_file(bin / file, fs::path(app) / file);
   }
   ChooseSrgbMonitor();
-  std::string path = WriteJfxxJpeg("swapped.jpg");
+  std::string path = WriteSwappingJpeg("swapped.jpg");
   ASSERT_EQ(Host(path, {"--size", "200x100"}, app + "/nphost"), 0);
   EXPECT_TRUE(e2e::ReadMessageBoxes(Log()).empty());
   e2e::Screenshot shot = e2e::ReadPng(Shot());

@@ -15,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using e2e::Near;
+using e2e::Swapped;
 using e2e::ToPixel;
 using viewertest::Bytes;
 using viewertest::Rgb;
@@ -30,8 +31,6 @@ Rgb Quarters(int x, int y) {
   if (bTop) return bLeft ? Rgb{200, 60, 40} : Rgb{40, 180, 90};
   return bLeft ? Rgb{30, 70, 210} : Rgb{230, 210, 50};
 }
-
-uint32_t Swapped(Rgb c) { return ToPixel(Rgb{c.g, c.r, c.b}); }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 

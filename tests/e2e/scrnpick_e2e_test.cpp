@@ -18,22 +18,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using e2e::kAdvice;
 using e2e::Near;
+using e2e::Quarters;
+using e2e::Swapped;
 using e2e::ToPixel;
 using viewertest::Bytes;
 using viewertest::Rgb;
-
-constexpr const char* kAdvice =
-    "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
-
-Rgb Quarters(int x, int y) {
-  bool bLeft = x < 32;
-  bool bTop = y < 24;
-  if (bTop) return bLeft ? Rgb{200, 60, 40} : Rgb{40, 180, 90};
-  return bLeft ? Rgb{30, 70, 210} : Rgb{230, 210, 50};
-}
-
-uint32_t Swapped(Rgb c) { return ToPixel(Rgb{c.g, c.r, c.b}); }
 
 // The list as the chooser showed it last.
 struct Shown {
@@ -122,10 +113,7 @@ class ChooserEndToEndTest : public e2e::HostTest {
   // (as it was), with no message; or else the advice alone, unmatched.
   enum class Viewed { kMatched, kSwappedBack, kAdvice, kOther };
   Viewed ViewSwappingJpeg() {
-    std::string path = m_scratch / "swapped.jpg";
-    Bytes jpeg = viewertest::EncodeJpeg(64, 48, Quarters);
-    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
-                                     jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
+    std::string path = WriteSwappingJpeg("swapped.jpg");
     if (Host(path, {"--size", "200x100"}) != 0) return Viewed::kOther;
     e2e::Screenshot shot = e2e::ReadPng(Shot());
     std::vector<e2e::LoggedMessage> messages = e2e::ReadMessageBoxes(Log());
