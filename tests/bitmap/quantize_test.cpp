@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/message_recorder.h"
+
 namespace {
 
 struct Rgb {
@@ -125,19 +127,6 @@ void ExpectPalette(const Quantized& q, int greyTo, const std::vector<Rgb>& last)
   for (int i = 0; i < 256; ++i) EXPECT_EQ(q.Reserved(i), 0) << "entry " << i;
 }
 
-class RecordingPerson : public platform::Person {
- public:
-  struct Message {
-    std::string caption, text;
-    unsigned style;
-  };
-  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
-    messages.push_back({caption, text, style});
-    return IDOK;
-  }
-  std::vector<Message> messages;
-};
-
 // Every test also checks that no global block outlives it and, unless it expects
 // one, that no message was shown.
 class QuantizeTest : public ::testing::Test {
@@ -156,7 +145,7 @@ class QuantizeTest : public ::testing::Test {
     }
   }
 
-  RecordingPerson person;
+  testsupport::MessageRecorder person;
   bool m_expectMessage = false;
 
  private:

@@ -4,6 +4,7 @@
 #include "jpeg/JpegToDib.h"
 
 #include "jpeg_test_files.h"
+#include "tests/support/message_recorder.h"
 
 #include <platform/person.h>
 #include <platform/testing.h>
@@ -24,21 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using jpegtest::Bytes;
 using jpegtest::JpegOptions;
-
-struct Box {
-  std::string caption;
-  std::string text;
-  unsigned style;
-};
-
-class RecordingPerson : public platform::Person {
- public:
-  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
-    boxes.push_back({caption, text, style});
-    return IDOK;
-  }
-  std::vector<Box> boxes;
-};
 
 struct Decoded {
   HGLOBAL handle = nullptr;
@@ -161,7 +147,7 @@ class JpegToDibTest : public ::testing::Test {
   }
 
   static fs::path s_dir;
-  RecordingPerson m_person;
+  testsupport::MessageRecorder m_person;
   size_t m_liveBlocks = 0;
   size_t m_openFiles = 0;
 };
@@ -277,7 +263,7 @@ TEST_F(JpegToDibTest, PeerFilesMatchDjpegOrAreRefused) {
   }
   EXPECT_EQ(refused, static_cast<int>(kRefusedFiles.size()));
   EXPECT_EQ(compared, 52);
-  EXPECT_TRUE(m_person.boxes.empty());
+  EXPECT_TRUE(m_person.messages.empty());
 }
 
 TEST_F(JpegToDibTest, MissingFileShowsTheOpenBoxAndGoesOn) {
@@ -285,10 +271,10 @@ TEST_F(JpegToDibTest, MissingFileShowsTheOpenBoxAndGoesOn) {
   EXPECT_EQ(d.handle, nullptr);
   EXPECT_EQ(d.width, 0);
   EXPECT_EQ(d.height, 0);
-  ASSERT_EQ(m_person.boxes.size(), 1u);
-  EXPECT_EQ(m_person.boxes[0].caption, "ERROR");
-  EXPECT_EQ(m_person.boxes[0].text, "Open file failed");
-  EXPECT_EQ(m_person.boxes[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION | MB_OK));
+  ASSERT_EQ(m_person.messages.size(), 1u);
+  EXPECT_EQ(m_person.messages[0].caption, "ERROR");
+  EXPECT_EQ(m_person.messages[0].text, "Open file failed");
+  EXPECT_EQ(m_person.messages[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION | MB_OK));
   ExpectSameAsDjpeg(DataPath("peer/libjpeg-turbo/testorig.jpg"));
 }
 

@@ -14,15 +14,6 @@
 
 namespace tifftest {
 
-MessageRecorder::MessageRecorder() : m_pPrevious(platform::SetPerson(this)) {}
-
-MessageRecorder::~MessageRecorder() { platform::SetPerson(m_pPrevious); }
-
-int MessageRecorder::MessageBox(const std::string& caption, const std::string& text, unsigned style) {
-  messages.push_back({caption, text, style});
-  return IDOK;
-}
-
 TiffBuilder::TiffBuilder(bool bBigEndian, size_t nPadding) : m_bBigEndian(bBigEndian), m_nPadding(nPadding) {}
 
 Bytes TiffBuilder::Short(uint16_t w) const {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bitmap/Dib.h"
+#include "tests/support/message_recorder.h"
 #include "tiff/Tiff.h"
 
 namespace tifftest {
@@ -21,22 +22,7 @@ namespace tifftest {
 using Bytes = std::vector<uint8_t>;
 
 // The messages shown while it lives.
-class MessageRecorder : public platform::Person {
- public:
-  struct Message {
-    std::string caption;
-    std::string text;
-    unsigned style;
-  };
-  MessageRecorder();
-  ~MessageRecorder() override;
-  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override;
-
-  std::vector<Message> messages;
-
- private:
-  platform::Person* m_pPrevious;
-};
+using MessageRecorder = testsupport::ScopedMessageRecorder;
 
 // A TIFF file assembled in memory: a header, data blocks and one directory whose
 // entries are written in the order given. Values of more than 4 bytes are placed

@@ -2,6 +2,8 @@
 #include "viewer/ImgVuError.h"
 #include "viewer/ModuleState.h"
 
+#include "tests/support/message_recorder.h"
+
 #include <platform/person.h>
 
 #include <gtest/gtest.h>
@@ -10,21 +12,6 @@
 #include <vector>
 
 namespace {
-
-struct RecordedMessage {
-  std::string caption;
-  std::string text;
-  unsigned style;
-};
-
-class RecordingPerson : public platform::Person {
- public:
-  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
-    messages.push_back({caption, text, style});
-    return IDOK;
-  }
-  std::vector<RecordedMessage> messages;
-};
 
 TEST(ModuleStateTest, EverythingIsEmptyBeforeTheFirstDocument) {
   EXPECT_EQ(g_pCurrentWnd, nullptr);
@@ -61,7 +48,7 @@ TEST(ModuleStateTest, ProfileTableNeverGrowsPastTenEntries) {
 }
 
 TEST(ModuleStateTest, MessagesUseThePluginCaptionAndNoOwner) {
-  RecordingPerson person;
+  testsupport::MessageRecorder person;
   platform::Person* previous = platform::SetPerson(&person);
   PluginMessageBox("Failed in converting to DIB file");
   PluginMessageBox("advice", MB_ICONEXCLAMATION);

@@ -9,22 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/message_recorder.h"
+
 namespace viewertest {
 
-struct Message {
-  std::string caption;
-  std::string text;
-  unsigned style;
-};
+using testsupport::Message;
 
 // Answers menus with menuAnswer (0: no choice), file dialogs with fileAnswer and the
 // print dialog with printAnswer (cancelling without one).
-class RecordingPerson : public platform::Person {
+class RecordingPerson : public testsupport::MessageRecorder {
  public:
-  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
-    messages.push_back({caption, text, style});
-    return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
-  }
   UINT ChooseMenuItem(const platform::MenuQuestion& question) override {
     menuQuestions.push_back(question);
     return menuAnswer;
@@ -39,7 +33,6 @@ class RecordingPerson : public platform::Person {
     return printAnswer;
   }
 
-  std::vector<Message> messages;
   std::vector<platform::MenuQuestion> menuQuestions;
   std::vector<platform::FileQuestion> fileQuestions;
   std::vector<platform::PrintQuestion> printQuestions;
