@@ -11,12 +11,6 @@ namespace e2e {
 
 namespace {
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char ch : text) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return quoted + "'";
-}
-
 // The JSON string value of key in a one-line object, unescaped; empty when absent.
 std::string StringField(const std::string& line, const std::string& key) {
   std::string marker = "\"" + key + "\":\"";
@@ -35,6 +29,12 @@ std::string StringField(const std::string& line, const std::string& key) {
 }
 
 }  // namespace
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char ch : text) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+  return quoted + "'";
+}
 
 Screenshot ReadPng(const std::string& path) {
   Screenshot shot;
@@ -69,13 +69,13 @@ std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path) {
 }
 
 int Run(const HostRun& run) {
-  std::string command = "cd " + Quoted(run.workingDirectory) + " && ZIRN_HOME=" +
-                        Quoted(run.zirnHome) + " ";
+  std::string command = "cd " + ShellQuoted(run.workingDirectory) + " && ZIRN_HOME=" +
+                        ShellQuoted(run.zirnHome) + " ";
   if (run.timeoutSeconds > 0)
     command += "timeout -k 5 " + std::to_string(run.timeoutSeconds) + " ";
-  command += Quoted(run.nphost);
-  for (const std::string& argument : run.arguments) command += " " + Quoted(argument);
-  if (!run.errorFile.empty()) command += " 2>" + Quoted(run.errorFile);
+  command += ShellQuoted(run.nphost);
+  for (const std::string& argument : run.arguments) command += " " + ShellQuoted(argument);
+  if (!run.errorFile.empty()) command += " 2>" + ShellQuoted(run.errorFile);
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -16,6 +16,9 @@ struct Screenshot {
   uint32_t At(int x, int y) const { return pixels.at(static_cast<size_t>(y) * width + x); }
 };
 
+// text as one word for the shell, in single quotes.
+std::string ShellQuoted(const std::string& text);
+
 // An 8-bit RGB PNG; empty (0 x 0) when it cannot be read.
 Screenshot ReadPng(const std::string& path);
 

@@ -32,8 +32,6 @@ Rgb Quarters(int x, int y) {
   return bLeft ? Rgb{30, 70, 210} : Rgb{230, 210, 50};
 }
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 std::string CommandOutput(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
@@ -46,7 +44,7 @@ std::string CommandOutput(const std::string& command) {
 
 // The value pdfinfo gives for key ("Pages", "Page size"), without its padding.
 std::string PdfInfo(const std::string& pdf, const std::string& key) {
-  std::string info = "\n" + CommandOutput("pdfinfo " + Quoted(pdf) + " 2>&1");
+  std::string info = "\n" + CommandOutput("pdfinfo " + e2e::ShellQuoted(pdf) + " 2>&1");
   size_t at = info.find("\n" + key + ":");
   if (at == std::string::npos) return "(no " + key + " in:" + info + ")";
   size_t value = info.find_first_not_of(' ', at + key.size() + 2);
@@ -57,7 +55,8 @@ std::string PdfInfo(const std::string& pdf, const std::string& key) {
 std::vector<e2e::Screenshot> RenderPages(const std::string& pdf) {
   std::string prefix = pdf + "-page";
   std::string command =
-      "pdftoppm -r " + std::to_string(kRenderDpi) + " -png " + Quoted(pdf) + " " + Quoted(prefix);
+      "pdftoppm -r " + std::to_string(kRenderDpi) + " -png " + e2e::ShellQuoted(pdf) + " " +
+      e2e::ShellQuoted(prefix);
   std::vector<e2e::Screenshot> pages;
   if (std::system(command.c_str()) != 0) return pages;
   for (int n = 1; fs::exists(prefix + "-" + std::to_string(n) + ".png"); ++n)

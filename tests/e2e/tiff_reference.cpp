@@ -8,17 +8,12 @@
 #include <memory>
 
 #include "color/ColorEngine.h"
+#include "host_run.h"
 #include "tests/support/scratchdir.h"
 
 namespace e2e {
 
 namespace {
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char ch : text) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return quoted + "'";
-}
 
 struct ProfileCloser {
   void operator()(void* profile) const { cmsCloseProfile(profile); }
@@ -94,8 +89,8 @@ std::vector<uint32_t> ReadRgbTiff(const std::string& path) {
 bool RunTificc(const std::string& input, const std::string& output,
                const std::string& outputProfile) {
   std::string command =
-      "tificc " + Quoted("-o" + outputProfile) + " " + Quoted(input) + " " + Quoted(output) +
-      " 2>/dev/null";
+      "tificc " + ShellQuoted("-o" + outputProfile) + " " + ShellQuoted(input) + " " +
+      ShellQuoted(output) + " 2>/dev/null";
   return std::system(command.c_str()) == 0;
 }
 
