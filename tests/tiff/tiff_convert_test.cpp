@@ -52,21 +52,13 @@ Bytes LzwLiterals(const Bytes& data) {
   return Lzw9(codes);
 }
 
-class ConvertTest : public ::testing::Test {
+class ConvertTest : public tifftest::FilledBlocksTest {
  protected:
-  // Blocks the reader does not clear come filled with 0xCD: every byte it leaves
-  // unwritten shows.
-  void SetUp() override {
-    m_nLive = platform::testing::LiveGlobalBlocks();
-    platform::testing::SetGlobalAllocFill(0xCD);
-  }
   void TearDown() override {
-    platform::testing::SetGlobalAllocFill(-1);
-    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive) << "global blocks leaked";
+    FilledBlocksTest::TearDown();
     EXPECT_TRUE(m_messages.messages.empty()) << m_messages.messages.front().text;
   }
 
-  size_t m_nLive = 0;
   tifftest::MessageRecorder m_messages;
 };
 

@@ -40,19 +40,8 @@ Bytes Image(uint16_t wSamples, uint16_t wBits, uint16_t wPhotometric, const Byte
   return b.Build();
 }
 
-class MatchTest : public ::testing::Test {
+class MatchTest : public tifftest::FilledBlocksTest {
  protected:
-  // Blocks the reader does not clear come filled with 0xCD: every byte it leaves
-  // unwritten shows.
-  void SetUp() override {
-    m_nLive = platform::testing::LiveGlobalBlocks();
-    platform::testing::SetGlobalAllocFill(0xCD);
-  }
-  void TearDown() override {
-    platform::testing::SetGlobalAllocFill(-1);
-    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive);
-  }
-
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const auto& m : m_messages.messages) texts.push_back(m.text);
@@ -60,7 +49,6 @@ class MatchTest : public ::testing::Test {
   }
   int Ends() const { return static_cast<int>(std::count(m_engine.calls.begin(), m_engine.calls.end(), "End")); }
 
-  size_t m_nLive = 0;
   FakeEngine m_engine;
   tifftest::MessageRecorder m_messages;
 };

@@ -6,7 +6,9 @@
 #include <afx.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
 #include <platform/person.h>
+#include <platform/testing.h>
 
 #include <cstdint>
 #include <memory>
@@ -135,5 +137,22 @@ Bytes ReadWholeFile(const std::string& path);
 std::string DataDir();
 // Every file under the folder, sorted.
 std::vector<std::string> FilesUnder(const std::string& dir);
+
+// Blocks the reader does not clear come filled with 0xCD, so every byte it leaves
+// unwritten shows; no global block may outlive a test.
+class FilledBlocksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_nLive = platform::testing::LiveGlobalBlocks();
+    platform::testing::SetGlobalAllocFill(0xCD);
+  }
+  void TearDown() override {
+    platform::testing::SetGlobalAllocFill(-1);
+    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nLive) << "global blocks leaked";
+  }
+
+ private:
+  size_t m_nLive = 0;
+};
 
 }  // namespace tifftest
