@@ -5,8 +5,8 @@
 // was: new blocks are made first and swapped in only once everything has worked.
 #include "bitmap/Dib.h"
 
+#include "bitmap/ColorMap.h"
 #include "bitmap/Quantize.h"
-#include "tiff/Tiff.h"
 #include "viewer/ModuleState.h"
 
 #include <cmath>
@@ -234,7 +234,7 @@ ULONGLONG DIBRowBytes(WORD wBitCount, LONG lWidth) {
   return (ULONGLONG{wBitCount} * static_cast<ULONGLONG>(lWidth) + 31) / 32 * 4;
 }
 
-LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, CTIFF* pColorSource) {
+LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, const CColorMapSource* pColorSource) {
   DWORD nColors = DIBNumColors(pDIB->m_pInfo);
   if (nColors == 0 || nColors > kMaxColors) return nullptr;
   auto* lpPal = static_cast<LPLOGPALETTE>(
@@ -487,7 +487,7 @@ void CDIB::RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable) {
   GlobalUnlock(hBlock);
 }
 
-BOOL CDIB::MakePalette(CTIFF* pColorSource) {
+BOOL CDIB::MakePalette(const CColorMapSource* pColorSource) {
   LPLOGPALETTE lpPal = CreateDIBLogPalette(this, pColorSource);
   if (lpPal == nullptr) return FALSE;
   delete m_pPalette;

@@ -14,7 +14,7 @@
 #include <afxwin.h>
 #include <windows.h>
 
-class CTIFF;
+class CColorMapSource;
 
 // The header block: BITMAPINFOHEADER plus 256 RGBQUADs.
 constexpr size_t kDibInfoBytes = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
@@ -38,7 +38,7 @@ class CDIB : public CObject {
   virtual int BitCount();
   virtual BOOL Quantize();
   virtual BOOL QuantizeMatched();
-  virtual BOOL MakePalette(CTIFF* pColorSource);
+  virtual BOOL MakePalette(const CColorMapSource* pColorSource);
 
   int NumColors();
 
@@ -77,4 +77,4 @@ ULONGLONG DIBRowBytes(WORD wBitCount, LONG lWidth);
 // into the bitmap's colour table), with peFlags PC_RESERVED; otherwise from the
 // bitmap's colour table, with peFlags 0. NULL when the bitmap has no colour table or
 // the memory cannot be had. The caller frees it.
-LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, CTIFF* pColorSource);
+LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, const CColorMapSource* pColorSource);

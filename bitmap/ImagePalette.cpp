@@ -8,7 +8,7 @@ CImagePalette::CImagePalette() = default;
 
 CImagePalette::~CImagePalette() { DeleteObject(); }
 
-BOOL CImagePalette::CreateFromDIB(CDIB* pDIB, CTIFF* pColorSource) {
+BOOL CImagePalette::CreateFromDIB(CDIB* pDIB, const CColorMapSource* pColorSource) {
   LPLOGPALETTE lpPal = CreateDIBLogPalette(pDIB, pColorSource);
   if (lpPal == nullptr) return FALSE;
   // A second call replaces the palette rather than leaking the first one.

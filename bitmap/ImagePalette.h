@@ -8,7 +8,7 @@
 #include <windows.h>
 
 class CDIB;
-class CTIFF;
+class CColorMapSource;
 
 class CImagePalette : public CPalette {
  public:
@@ -19,5 +19,5 @@ class CImagePalette : public CPalette {
   // colour map of pColorSource (when given) as far as that map goes; those entries
   // are also written into the bitmap's colour table. FALSE when the bitmap has no
   // colour table or the palette cannot be made.
-  BOOL CreateFromDIB(CDIB* pDIB, CTIFF* pColorSource);
+  BOOL CreateFromDIB(CDIB* pDIB, const CColorMapSource* pColorSource);
 };

@@ -18,14 +18,19 @@ function(zelvw_test name)
     PROPERTIES ENVIRONMENT "ZELVW_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()
 
-# zelvw_system_library(name deps...): the system's code of one folder (bitmap/, jpeg/,
-# ...) as a static library; the plug-in module links them all. Sources are every .cpp
-# of the folder; includes are relative to the repository root ("bitmap/Dib.h").
+# zelvw_system_library(name deps... [EXCLUDE sources...]): the system's code of one
+# folder (bitmap/, jpeg/, ...) as a static library; the plug-in module links them all.
+# Sources are every .cpp of the folder but the excluded ones (another library of the
+# folder holds those); includes are relative to the repository root ("bitmap/Dib.h").
 function(zelvw_system_library name)
+  cmake_parse_arguments(L "" "" "EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(L_EXCLUDE)
+    list(REMOVE_ITEM sources ${L_EXCLUDE})
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${L_UNPARSED_ARGUMENTS})
 endfunction()
 
 # zelvw_fuzzer(name source LIBS libs...): a fuzz target over one entry point

@@ -53,7 +53,6 @@ CTIFF::CTIFF()
       m_plStripByteCounts(nullptr),
       m_wPhotometric(0),
       m_wCompression(1),
-      m_pColorMap(nullptr),
       m_wSamplesPerPixel(1),
       m_wBitsPerSample(8),
       m_wGrayResponseUnit(2),
@@ -61,7 +60,6 @@ CTIFF::CTIFF()
       m_wThreshholding(1),
       m_wPageNumber(0),
       m_wPredictor(1),
-      m_nColorMapEntries(0),
       m_lStripByteCountCount(0),
       m_wSampleFormat(1),
       m_bTiled(FALSE) {}

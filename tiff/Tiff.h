@@ -12,6 +12,8 @@
 #include <afx.h>
 #include <windows.h>
 
+#include "bitmap/ColorMap.h"
+
 #include <bit>
 #include <cstdint>
 #include <memory>
@@ -22,13 +24,6 @@ class CDIB;
 // of a little-endian host.
 static_assert(std::endian::native == std::endian::little, "the reader assumes a little-endian host");
 
-// One colour-map entry, each value on TIFF's 0..65535 scale.
-struct ColorMapEntry {
-  uint16_t red;
-  uint16_t green;
-  uint16_t blue;
-};
-
 // A directory entry as held in memory.
 struct TiffDirEntry {
   uint16_t wTag;
@@ -37,7 +32,8 @@ struct TiffDirEntry {
   int32_t lValueOffset;
 };
 
-class CTIFF : public CObject {
+// The colour map (m_pColorMap, m_nColorMapEntries) comes from CColorMapSource.
+class CTIFF : public CObject, public CColorMapSource {
   DECLARE_SERIAL(CTIFF)
 
  public:
@@ -108,7 +104,6 @@ class CTIFF : public CObject {
   int32_t* m_plStripByteCounts;
   int16_t m_wPhotometric;
   int16_t m_wCompression;
-  ColorMapEntry* m_pColorMap;  // null when the file has no colour map
   int16_t m_wSamplesPerPixel;
   int16_t m_wBitsPerSample;
   int16_t m_wGrayResponseUnit;
@@ -117,9 +112,6 @@ class CTIFF : public CObject {
   int16_t m_wPageNumber;
   int16_t m_wPredictor;
 
-  // Entries of m_pColorMap (0 when there is none, at most 256): readers of the map
-  // never go past it.
-  int m_nColorMapEntries;
   // Entries of m_plStripByteCounts (strips beyond it have no byte count).
   int32_t m_lStripByteCountCount;
 
