@@ -1,6 +1,6 @@
 // A movable global memory block, locked for as long as this object holds it, and
-// unlocked and freed on every path unless it was handed over (Detach). The TIFF
-// reader's pixel blocks and LZW code lists live in these, so an error raised in
+// unlocked and freed on every path unless it was handed over (Detach). The readers'
+// pixel blocks, match buffers and LZW code lists live in these, so an error raised in
 // the middle of a conversion leaks nothing.
 #pragma once
 

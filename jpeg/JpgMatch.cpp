@@ -12,6 +12,7 @@
 #include "jpeg/Jpg.h"
 
 #include "bitmap/Dib.h"
+#include "bitmap/LockedGlobal.h"
 #include "color/ColorEngine.h"
 #include "viewer/ModuleState.h"
 #include "viewer/ProfileName.h"
@@ -22,37 +23,6 @@
 namespace {
 
 constexpr const char* kDefaultDisplay = "Default Display";
-
-// A movable global block, locked while held, freed unless handed over.
-class CLockedBlock {
- public:
-  CLockedBlock(ULONGLONG nBytes, UINT nFlags) {
-    if (nBytes > SIZE_MAX) return;
-    m_hBlock = GlobalAlloc(GMEM_MOVEABLE | nFlags, static_cast<size_t>(nBytes));
-    if (m_hBlock != nullptr) m_pBytes = static_cast<BYTE*>(GlobalLock(m_hBlock));
-  }
-  ~CLockedBlock() {
-    HGLOBAL hBlock = Release();
-    if (hBlock != nullptr) GlobalFree(hBlock);
-  }
-  CLockedBlock(const CLockedBlock&) = delete;
-  CLockedBlock& operator=(const CLockedBlock&) = delete;
-
-  BYTE* Bytes() const { return m_pBytes; }
-
-  // Unlocks the block and hands it over.
-  HGLOBAL Release() {
-    HGLOBAL hBlock = m_hBlock;
-    if (hBlock != nullptr) GlobalUnlock(hBlock);
-    m_hBlock = nullptr;
-    m_pBytes = nullptr;
-    return hBlock;
-  }
-
- private:
-  HGLOBAL m_hBlock = nullptr;
-  BYTE* m_pBytes = nullptr;
-};
 
 // a x b, or a value no block can have when the product does not fit 64 bits.
 ULONGLONG Product(ULONGLONG a, ULONGLONG b) {
@@ -68,45 +38,46 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
   ULONGLONG nRows = nHeight > 0 ? static_cast<ULONGLONG>(nHeight) : 0;
   ULONGLONG nImageBytes = Product(nStride, nRows);
 
-  CLockedBlock input(nStride, 0);
-  CLockedBlock outputRow(3 * nWidthPixels, 0);
-  CLockedBlock output(nImageBytes, 0);
-  // Not cleared: each record is written whole, the component the engine is not given as 0.
-  CLockedBlock recordRow(Product(nWidthPixels, sizeof(MatchColor)), 0);
+  // Every block is asked for, whichever fails, so that the blocks are taken in the same
+  // order on every run. Not cleared: each is written whole before it is read.
+  CLockedGlobal input, outputRow, output, recordRow;
+  BOOL bBlocks = input.Allocate(nStride, FALSE);
+  bBlocks = outputRow.Allocate(3 * nWidthPixels, FALSE) && bBlocks;
+  bBlocks = output.Allocate(nImageBytes, FALSE) && bBlocks;
+  bBlocks = recordRow.Allocate(Product(nWidthPixels, sizeof(MatchColor)), FALSE) && bBlocks;
   // The decoded block must hold every row that is read from it.
   const BYTE* pBits = nullptr;
   if (hBits != nullptr && GlobalSize(hBits) >= nImageBytes)
     pBits = static_cast<const BYTE*>(GlobalLock(hBits));
 
-  BOOL bMatched = input.Bytes() != nullptr && outputRow.Bytes() != nullptr && output.Bytes() != nullptr &&
-                  recordRow.Bytes() != nullptr && pBits != nullptr;
-  auto* pRecords = reinterpret_cast<MatchColor*>(recordRow.Bytes());
+  BOOL bMatched = bBlocks && pBits != nullptr;
+  auto* pRecords = reinterpret_cast<MatchColor*>(recordRow.Bits());
   ZIRN_MatchProc pfnMatch = g_pColorEngine->m_pfnMatch;
   for (ULONGLONG i = 0; bMatched && i < nRows; ++i) {
-    std::memcpy(input.Bytes(), pBits + i * nStride, static_cast<size_t>(nStride));
+    std::memcpy(input.Bits(), pBits + i * nStride, static_cast<size_t>(nStride));
     MatchColor* pRecord = pRecords;
     for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
-      const BYTE* pPixel = input.Bytes() + 3 * j;
+      const BYTE* pPixel = input.Bits() + 3 * j;
       SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8), static_cast<uint16_t>(pPixel[1] << 8),
                     static_cast<uint16_t>(pPixel[0] << 8), 0);
       if (pfnMatch(1, pRecord) != 0) {
         bMatched = FALSE;
         break;
       }
-      BYTE* pOut = outputRow.Bytes() + 3 * j;
+      BYTE* pOut = outputRow.Bits() + 3 * j;
       pOut[0] = static_cast<BYTE>(pRecord->c[2] >> 8);
       pOut[1] = static_cast<BYTE>(pRecord->c[1] >> 8);
       pOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
     }
     if (bMatched)
-      std::memcpy(output.Bytes() + i * nStride, outputRow.Bytes(), static_cast<size_t>(3 * nWidthPixels));
+      std::memcpy(output.Bits() + i * nStride, outputRow.Bits(), static_cast<size_t>(3 * nWidthPixels));
   }
   if (pBits != nullptr) GlobalUnlock(hBits);
   if (!bMatched) {
     PluginMessageBox("Failed in Matching");
     return nullptr;
   }
-  return output.Release();
+  return output.Detach();
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ class TagValue {
       : m_pData(pData), m_nBytes(nBytes), m_nTotal(nTotal), m_nTypeSize(nTypeSize), m_nCount(nCount) {}
 
   DWORD Count() const { return m_nCount; }
-  int TypeSize() const { return m_nTypeSize; }
   const BYTE* Data() const { return m_pData; }
   ULONGLONG Total() const { return m_nTotal; }
 

@@ -21,7 +21,7 @@
 // thousands of bytes), so lengths are held in 16 bits.
 #include "tiff/Tiff.h"
 
-#include "tiff/LockedGlobal.h"
+#include "bitmap/LockedGlobal.h"
 
 #include <algorithm>
 #include <cstring>

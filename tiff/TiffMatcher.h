@@ -8,7 +8,7 @@
 #include <windows.h>
 
 #include "color/ZirnApi.h"
-#include "tiff/LockedGlobal.h"
+#include "bitmap/LockedGlobal.h"
 
 class CDIB;
 class CTIFF;

@@ -13,7 +13,7 @@
 #include "tiff/Tiff.h"
 
 #include "bitmap/Dib.h"
-#include "tiff/LockedGlobal.h"
+#include "bitmap/LockedGlobal.h"
 #include "tiff/TiffFile.h"
 #include "tiff/TiffMatcher.h"
 #include "viewer/ImgVuError.h"
