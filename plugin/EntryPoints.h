@@ -21,6 +21,7 @@ int32_t NPP_Write(NPP instance, NPStream* stream, int32_t offset, int32_t len, v
 void NPP_StreamAsFile(NPP instance, NPStream* stream, const char* fname);
 void NPP_Print(NPP instance, NPPrint* platformPrint);
 
-// Tears an instance record down: its document (destroyed only by the first teardown
-// of a module load) and its window (un-subclassed, detached and deleted).
+// Tears an instance record down: its document (every teardown deletes it; after the
+// first teardown of a module load through LetGo, which keeps the engine binding for
+// the documents still open) and its window (un-subclassed, detached and deleted).
 void TeardownInstance(PluginInstance* pRecord);

@@ -28,20 +28,6 @@ struct VersionInfo {
 
 inline constexpr const char kVersionInfoSymbol[] = "PlatformVersionInfo";
 
-// The value of a key, or nullptr when the record has none.
-inline const char* FindVersionString(const VersionInfo& info, const char* key) {
-  for (std::size_t i = 0; i < info.stringCount; ++i) {
-    const char* a = info.strings[i].key;
-    const char* b = key;
-    while (*a != '\0' && *a == *b) {
-      ++a;
-      ++b;
-    }
-    if (*a == *b) return info.strings[i].value;
-  }
-  return nullptr;
-}
-
 }  // namespace platform
 
 #define PLATFORM_VERSION_INFO(language, codePage, v1, v2, v3, v4, ...)                        \
