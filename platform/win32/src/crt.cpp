@@ -23,6 +23,14 @@ void CopyPart(const char* begin, const char* end, char* out, std::size_t outSize
 
 extern "C" {
 
+/***********************************************************************
+ * _stricmp
+ * Compares ignoring ASCII letter case: below, equal to or above 0.
+ */
+/***********************************************************************
+ * _strnicmp
+ * As _stricmp over at most n characters.
+ */
 int _stricmp(const char* a, const char* b) { return _strnicmp(a, b, static_cast<size_t>(-1)); }
 
 int _strnicmp(const char* a, const char* b, size_t n) {
@@ -34,6 +42,12 @@ int _strnicmp(const char* a, const char* b, size_t n) {
   return 0;
 }
 
+/***********************************************************************
+ * _splitpath
+ * Splits a path into drive ("C:"), directory (up to the last separator, '/' or '\'),
+ * name and extension (from the last dot of the name); any output may be null, and
+ * each is cut to its _MAX_ size.
+ */
 void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext) {
   if (path == nullptr) path = "";
   const char* end = path + std::strlen(path);

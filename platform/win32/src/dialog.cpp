@@ -116,6 +116,14 @@ INT_PTR DialogResult(HWND dialog) { return GetWindowLongA(dialog, kResultOffset)
 
 extern "C" {
 
+/***********************************************************************
+ * CreateDialogIndirectParamA
+ * Creates a dialog (class "#32770") and its controls from a template, placed over
+ * its owner, then sends WM_INITDIALOG. The template is a platform::DialogTemplate
+ * record, not the packed DLGTEMPLATE of a resource. NULL with ERROR_INVALID_PARAMETER
+ * for no template, and when the dialog or a control cannot be made or the dialog
+ * procedure destroys it.
+ */
 HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialogTemplate,
                                        HWND owner, DLGPROC dialogProc, LPARAM initParam) {
   if (dialogTemplate == nullptr) {
@@ -140,6 +148,12 @@ HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialo
   return IsWindow(dialog) ? dialog : nullptr;
 }
 
+/***********************************************************************
+ * DefDlgProcA
+ * The dialog class's procedure: the dialog procedure first (its DWLP_MSGRESULT is the
+ * result when it handles the message), then WM_CLOSE as a click on Cancel and
+ * DM_GETDEFID as the first default push button; the rest goes to DefWindowProcA.
+ */
 LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (auto proc = reinterpret_cast<DLGPROC>(GetWindowLongA(dialog, DWLP_DLGPROC))) {
     SetWindowLongA(dialog, DWLP_MSGRESULT, 0);
@@ -156,6 +170,11 @@ LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
+/***********************************************************************
+ * EndDialog
+ * Marks the dialog ended with result; the modal loop returns it. FALSE with
+ * ERROR_INVALID_WINDOW_HANDLE for a window that is not a dialog.
+ */
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
   if (!IsDialog(dialog)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -166,6 +185,12 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
   return TRUE;
 }
 
+/***********************************************************************
+ * IsDialogMessageA
+ * Enter presses the default button (IDOK without one), Escape presses Cancel; every
+ * other message for the dialog or its controls is dispatched. FALSE for a message
+ * that is not the dialog's, a null msg, or a window that is not a dialog.
+ */
 BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
   if (msg == nullptr || !IsDialog(dialog)) return FALSE;
   if (msg->hwnd != dialog && !WindowManager::Get().IsDescendant(msg->hwnd, dialog)) return FALSE;
@@ -182,6 +207,11 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
   return TRUE;
 }
 
+/***********************************************************************
+ * MapDialogRect
+ * Converts dialog units to pixels with the dialog's font. FALSE for a null rect or a
+ * window that is not a dialog.
+ */
 BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
   if (rect == nullptr || !IsDialog(dialog)) return FALSE;
   *rect = ToPixels(*rect, static_cast<LONG>(GetWindowLongA(dialog, kBaseUnitsOffset)));

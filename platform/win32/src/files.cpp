@@ -89,6 +89,13 @@ bool ExistsOrLink(const std::string& path) {
 
 extern "C" {
 
+/***********************************************************************
+ * CopyFileA
+ * Copies a regular file with its permission bits and modification time; the target
+ * appears only when complete. With failIfExists, FALSE with ERROR_FILE_EXISTS for an
+ * existing target. FALSE with the errno's Win32 error otherwise (ERROR_ACCESS_DENIED
+ * for a source that is not a regular file).
+ */
 BOOL WINAPI CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists) {
   if (existingFileName == nullptr || newFileName == nullptr) {
     return Fail(ERROR_INVALID_PARAMETER);
@@ -127,6 +134,10 @@ BOOL WINAPI CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfEx
   return FailErrno(target);
 }
 
+/***********************************************************************
+ * DeleteFileA
+ * Deletes a file. FALSE with the errno's Win32 error.
+ */
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   std::string path = platform::ToPosixPath(fileName);
@@ -134,6 +145,12 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   return TRUE;
 }
 
+/***********************************************************************
+ * MoveFileA
+ * Renames a file or directory; never replaces a target (ERROR_ALREADY_EXISTS). FALSE
+ * with the errno's Win32 error otherwise, for the target when only its directory is
+ * missing.
+ */
 BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName) {
   if (existingFileName == nullptr || newFileName == nullptr) {
     return Fail(ERROR_INVALID_PARAMETER);

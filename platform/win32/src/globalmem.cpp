@@ -63,6 +63,13 @@ Block* Find(GlobalHeap& heap, HGLOBAL mem) {
 
 extern "C" {
 
+/***********************************************************************
+ * GlobalAlloc
+ * A block of bytes, zeroed with GMEM_ZEROINIT; GMEM_MOVEABLE hands out a handle to
+ * lock, otherwise the handle is the address. NULL with ERROR_NOT_ENOUGH_MEMORY above
+ * the ceiling (1 GiB, or PLATFORM_GLOBAL_LIMIT), when the heap refuses, or when a test
+ * armed this allocation to fail.
+ */
 HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
@@ -91,6 +98,11 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes) {
   return handle;
 }
 
+/***********************************************************************
+ * GlobalLock
+ * The block's address; a moveable block counts the lock (blocks never move here).
+ * NULL with ERROR_INVALID_HANDLE for a stale handle.
+ */
 LPVOID WINAPI GlobalLock(HGLOBAL mem) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
@@ -103,6 +115,11 @@ LPVOID WINAPI GlobalLock(HGLOBAL mem) {
   return block->data.get();
 }
 
+/***********************************************************************
+ * GlobalUnlock
+ * TRUE while a moveable block stays locked, FALSE with ERROR_SUCCESS once it is not.
+ * FALSE with ERROR_INVALID_HANDLE for a stale handle.
+ */
 BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
@@ -111,7 +128,6 @@ BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  // Win32: TRUE while the block stays locked, FALSE (with no error) once it is not.
   if (block->locks == 0) {
     SetLastError(ERROR_SUCCESS);
     return FALSE;
@@ -121,6 +137,11 @@ BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
   return block->locks != 0;
 }
 
+/***********************************************************************
+ * GlobalFree
+ * Frees the block, locked or not; NULL. A stale handle is returned, with
+ * ERROR_INVALID_HANDLE.
+ */
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
@@ -133,6 +154,10 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
   return nullptr;
 }
 
+/***********************************************************************
+ * GlobalSize
+ * The size asked for at allocation; 0 with ERROR_INVALID_HANDLE for a stale handle.
+ */
 size_t WINAPI GlobalSize(HGLOBAL mem) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
@@ -144,8 +169,11 @@ size_t WINAPI GlobalSize(HGLOBAL mem) {
   return block->size;
 }
 
-// Linear in the number of live blocks, which stays small; only the start of a block
-// is recognised, as on Win32.
+/***********************************************************************
+ * GlobalHandle
+ * The handle of the block starting at mem; NULL with ERROR_INVALID_HANDLE for any
+ * other address. Linear in the number of live blocks, which stays small.
+ */
 HGLOBAL WINAPI GlobalHandle(LPCVOID mem) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);

@@ -40,6 +40,12 @@ LRESULT CallCbtHooks(int code, WPARAM wParam, LPARAM lParam) { return CallFrom(0
 
 extern "C" {
 
+/***********************************************************************
+ * SetWindowsHookExA
+ * Installs a hook at the head of the chain; only WH_CBT exists, for every thread, and
+ * the module and thread are ignored. NULL with ERROR_INVALID_PARAMETER for another
+ * kind or no procedure.
+ */
 HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId) {
   if (idHook != WH_CBT || proc == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -52,6 +58,10 @@ HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWOR
   return handle;
 }
 
+/***********************************************************************
+ * UnhookWindowsHookEx
+ * Removes a hook. FALSE with ERROR_INVALID_HANDLE for a stale handle.
+ */
 BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
   std::vector<Hook>& hooks = Chain().hooks;
   auto it = std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });
@@ -63,6 +73,11 @@ BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
   return TRUE;
 }
 
+/***********************************************************************
+ * CallNextHookEx
+ * Calls the hook after this one in the chain and returns its result; 0 at the end of
+ * the chain and for a stale handle.
+ */
 LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
   std::vector<Hook>& hooks = Chain().hooks;
   auto it = std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });

@@ -142,6 +142,10 @@ BOOL WINAPI DestroyMenu(HMENU menu) {
   return TRUE;
 }
 
+/***********************************************************************
+ * IsMenu
+ * TRUE while the handle names a menu.
+ */
 BOOL WINAPI IsMenu(HMENU menu) { return MenuTable::Get().Find(menu) != nullptr ? TRUE : FALSE; }
 
 /***********************************************************************

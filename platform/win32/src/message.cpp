@@ -52,6 +52,13 @@ LRESULT EraseBackground(HWND hwnd, HDC hdc) {
 
 extern "C" {
 
+/***********************************************************************
+ * DefWindowProcA
+ * The default handling: WM_NCCREATE succeeds, WM_PAINT validates the window,
+ * WM_ERASEBKGND fills the client area with the class brush (COLOR_WINDOW without
+ * one), WM_SETTEXT stores the text (a resource ordinal stores ""), WM_CLOSE destroys
+ * the window. Every other message returns 0, so no keyboard or mouse default exists.
+ */
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: return TRUE;
@@ -74,12 +81,21 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+/***********************************************************************
+ * CallWindowProcA
+ * Calls proc with the message; 0 when proc is NULL.
+ */
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam,
                                LPARAM lParam) {
   if (proc == nullptr) return 0;
   return proc(hwnd, message, wParam, lParam);
 }
 
+/***********************************************************************
+ * SendMessageA
+ * Calls the window's current procedure directly and returns its result. 0 with
+ * ERROR_INVALID_WINDOW_HANDLE for a stale window.
+ */
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return 0;
@@ -87,6 +103,11 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return proc(hwnd, message, wParam, lParam);
 }
 
+/***********************************************************************
+ * PostMessageA
+ * Queues the message for the window (NULL: for the thread). FALSE with
+ * ERROR_INVALID_WINDOW_HANDLE for a stale window.
+ */
 BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!MessageQueue::Get().Post(hwnd, message, wParam, lParam)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -95,8 +116,19 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
   return TRUE;
 }
 
+/***********************************************************************
+ * PostQuitMessage
+ * Makes the next GetMessageA or PeekMessageA retrieve WM_QUIT with exitCode.
+ */
 void WINAPI PostQuitMessage(int exitCode) { MessageQueue::Get().PostQuit(exitCode); }
 
+/***********************************************************************
+ * PeekMessageA
+ * Retrieves the first queued message in the filter range for hwnd or its
+ * descendants (NULL: any), removed with PM_REMOVE. With nothing queued, a pending
+ * quit, then a window that needs painting, is returned as WM_QUIT or WM_PAINT. FALSE
+ * when nothing matches, for a null msg and for a stale window.
+ */
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter, UINT removeFlags) {
   if (msg == nullptr) return FALSE;
   if (hwnd != nullptr && WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
@@ -112,6 +144,11 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter, U
   return TRUE;
 }
 
+/***********************************************************************
+ * GetMessageA
+ * As PeekMessageA with PM_REMOVE, waiting until a message arrives. 0 for WM_QUIT,
+ * -1 for a null msg or a stale window.
+ */
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter) {
   if (msg == nullptr) return -1;
   MessageQueue& queue = MessageQueue::Get();
@@ -123,6 +160,11 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT minFilter, UINT maxFilter) {
   }
 }
 
+/***********************************************************************
+ * DispatchMessageA
+ * Passes the message to its window's procedure and returns the result; for WM_PAINT
+ * the frame is drawn first. 0 for a null msg or a stale window.
+ */
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
   if (msg == nullptr) return 0;
   WindowManager& wm = WindowManager::Get();

@@ -30,6 +30,13 @@ bool HasDirectory(const std::string& name) { return name.find('/') != std::strin
 
 extern "C" {
 
+/***********************************************************************
+ * LoadLibraryA
+ * Loads a module (dlopen) found by SearchPathA's search, as seen from the caller, when
+ * the name has no directory; ".dll" is added to a name without an extension. NULL with
+ * ERROR_INVALID_PARAMETER for an empty name, ERROR_MOD_NOT_FOUND when the module or
+ * one of its dependencies is missing.
+ */
 __attribute__((noinline)) HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   if (fileName == nullptr || *fileName == '\0') {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -56,6 +63,12 @@ __attribute__((noinline)) HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   return module;
 }
 
+/***********************************************************************
+ * GetProcAddress
+ * The address of an exported name (dlsym). NULL with ERROR_INVALID_HANDLE for a
+ * module not from LoadLibraryA, ERROR_PROC_NOT_FOUND for a missing name and for any
+ * ordinal, as ELF has none.
+ */
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   std::lock_guard guard(g_moduleLock);
   if (g_moduleRefs.count(module) == 0) {
@@ -75,6 +88,11 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   return reinterpret_cast<FARPROC>(symbol);
 }
 
+/***********************************************************************
+ * FreeLibrary
+ * Drops one reference taken by LoadLibraryA; the last unloads the module. FALSE with
+ * ERROR_INVALID_HANDLE for a stale or foreign module.
+ */
 BOOL WINAPI FreeLibrary(HMODULE module) {
   {
     std::lock_guard guard(g_moduleLock);

@@ -59,6 +59,12 @@ std::uint32_t DrawnColour(std::uint32_t rgb) {
 
 extern "C" {
 
+/***********************************************************************
+ * GetSysColor
+ * The colour of a system colour index: the fixed grey-and-teal scheme of a
+ * standard desktop, never changed by any setting. 0 (black) for an index it does not
+ * know.
+ */
 DWORD WINAPI GetSysColor(int index) {
   switch (index) {
     case COLOR_SCROLLBAR:
@@ -76,6 +82,13 @@ DWORD WINAPI GetSysColor(int index) {
   }
 }
 
+/***********************************************************************
+ * FillRect
+ * Fills the rectangle (logical coordinates) with a brush. Only system-colour brushes
+ * (COLOR_* + 1) exist here, so any other brush fails; on an 8-bit screen the colour
+ * is mapped to the nearest system palette entry. 0 for such a brush, a null
+ * rectangle, or a stale context or one without pixels.
+ */
 int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   const auto index = reinterpret_cast<std::uintptr_t>(brush);
   if (rect == nullptr || index == 0 || index > COLOR_3DLIGHT + 1) return 0;
@@ -88,6 +101,13 @@ int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   return 1;
 }
 
+/***********************************************************************
+ * InvalidateRect
+ * Adds the rectangle (client coordinates; NULL: the whole client area) to the
+ * window's update rectangle, to be erased first when erase is set; NULL hwnd
+ * invalidates every top-level window. The update area is one rectangle, not a region.
+ * FALSE with ERROR_INVALID_WINDOW_HANDLE for a stale window.
+ */
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   WindowManager& wm = WindowManager::Get();
   if (hwnd == nullptr) {
@@ -100,6 +120,11 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   return TRUE;
 }
 
+/***********************************************************************
+ * ValidateRect
+ * Removes the rectangle (NULL: everything) from the update rectangle; what is left
+ * is kept as the one rectangle bounding it. FALSE for a stale window.
+ */
 BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return FALSE;
@@ -114,6 +139,12 @@ BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect) {
   return TRUE;
 }
 
+/***********************************************************************
+ * GetUpdateRect
+ * Copies the update rectangle (client coordinates) when rect is given, and sends
+ * WM_ERASEBKGND first when erase is set and an erase is pending. TRUE when there is
+ * something to paint, FALSE when not and for a stale window.
+ */
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -133,6 +164,11 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
   return TRUE;
 }
 
+/***********************************************************************
+ * UpdateWindow
+ * Draws a damaged frame, then sends WM_PAINT straight to the window when its update
+ * rectangle is not empty, and does the same for each child. FALSE for a stale window.
+ */
 BOOL WINAPI UpdateWindow(HWND hwnd) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -150,6 +186,13 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
   return TRUE;
 }
 
+/***********************************************************************
+ * BeginPaint
+ * Draws a damaged frame, fills paint with the client part of the update rectangle
+ * and a context clipped to it, clears the update rectangle, and sends WM_ERASEBKGND
+ * when an erase is pending (fErase tells whether it went unhandled). NULL for a stale
+ * window, a null paint, or when no context can be made.
+ */
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -170,11 +213,21 @@ HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
   return paint->hdc;
 }
 
+/***********************************************************************
+ * EndPaint
+ * Releases the context BeginPaint made. Always TRUE.
+ */
 BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
   if (paint != nullptr && paint->hdc != nullptr) WindowManager::Get().ReleaseDC(hwnd, paint->hdc);
   return TRUE;
 }
 
+/***********************************************************************
+ * GetDC
+ * A context on the window's client area, or with NULL hwnd a context on the screen:
+ * that one answers the screen's capabilities, but the screen's pixels belong to the
+ * host, so drawing on it changes nothing. NULL for a stale window or a full table.
+ */
 HDC WINAPI GetDC(HWND hwnd) {
   if (hwnd == nullptr) {
     HDC hdc = platform::CreateSurfaceDC(ScreenSurface(), POINT{}, RECT{});
@@ -187,6 +240,11 @@ HDC WINAPI GetDC(HWND hwnd) {
   return wm.CreateDC(*window, false, RECT{});
 }
 
+/***********************************************************************
+ * ReleaseDC
+ * Releases and deletes a context from GetDC (1). 0 with ERROR_DC_NOT_FOUND when the
+ * context is not the window's.
+ */
 int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
   if (hwnd == nullptr && ScreenDCs().erase(hdc) != 0) {
     DeleteDC(hdc);
@@ -199,8 +257,21 @@ int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
   return 1;
 }
 
+/***********************************************************************
+ * WindowFromDC
+ * The window of a window context; NULL for any other context.
+ */
 HWND WINAPI WindowFromDC(HDC hdc) { return WindowManager::Get().WindowOfDC(hdc); }
 
+/***********************************************************************
+ * ScrollWindowEx
+ * Moves the client pixels of scroll (NULL: the client area) inside clip by (dx, dy),
+ * moves the update rectangle with them, and returns the uncovered part in update
+ * (SW_INVALIDATE, SW_ERASE: also invalidates it). Returns NULLREGION, SIMPLEREGION or
+ * COMPLEXREGION, ERROR for a stale window. There are no regions, so a non-NULL
+ * updateRegion fails with ERROR_INVALID_HANDLE; SW_SCROLLCHILDREN fails with
+ * ERROR_INVALID_PARAMETER: children stay where they are and repaint instead.
+ */
 int WINAPI ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip,
                           HRGN updateRegion, LPRECT update, UINT flags) {
   WindowManager& wm = WindowManager::Get();

@@ -67,43 +67,81 @@ using namespace platform::user;
 
 extern "C" {
 
+/***********************************************************************
+ * SetRect
+ * Sets the four sides as given; no ordering is imposed. FALSE for a null rectangle.
+ */
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
   if (rect == nullptr) return FALSE;
   *rect = {left, top, right, bottom};
   return TRUE;
 }
 
+/***********************************************************************
+ * SetRectEmpty
+ * Sets all four sides to 0. FALSE for a null rectangle.
+ */
 BOOL WINAPI SetRectEmpty(LPRECT rect) {
   if (rect == nullptr) return FALSE;
   *rect = RECT{};
   return TRUE;
 }
 
+/***********************************************************************
+ * CopyRect
+ * Copies src to dst. FALSE when either is null.
+ */
 BOOL WINAPI CopyRect(LPRECT dst, const RECT* src) {
   if (dst == nullptr || src == nullptr) return FALSE;
   *dst = *src;
   return TRUE;
 }
 
+/***********************************************************************
+ * IsRectEmpty
+ * TRUE when the rectangle has no area (right <= left or bottom <= top), and for a
+ * null pointer.
+ */
 BOOL WINAPI IsRectEmpty(const RECT* rect) { return rect == nullptr || IsEmpty(*rect); }
 
+/***********************************************************************
+ * EqualRect
+ * TRUE when all four sides are equal. FALSE when either is null; two empty
+ * rectangles at different places are not equal.
+ */
 BOOL WINAPI EqualRect(const RECT* a, const RECT* b) {
   if (a == nullptr || b == nullptr) return FALSE;
   return a->left == b->left && a->top == b->top && a->right == b->right &&
          a->bottom == b->bottom;
 }
 
+/***********************************************************************
+ * PtInRect
+ * TRUE when the point lies inside, the left and top edges included and the right
+ * and bottom edges excluded. FALSE for a null rectangle.
+ */
 BOOL WINAPI PtInRect(const RECT* rect, POINT pt) {
   if (rect == nullptr) return FALSE;
   return pt.x >= rect->left && pt.x < rect->right && pt.y >= rect->top && pt.y < rect->bottom;
 }
 
+/***********************************************************************
+ * OffsetRect
+ * Moves the rectangle by (dx, dy). FALSE for a null rectangle. Unlike Windows, a
+ * side that would overflow a LONG is clamped instead of wrapping.
+ */
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
   if (rect == nullptr) return FALSE;
   *rect = Offset(*rect, dx, dy);
   return TRUE;
 }
 
+/***********************************************************************
+ * InflateRect
+ * Widens each side by dx and each top and bottom by dy (shrinks for negative
+ * values). FALSE for a null rectangle. Sides are clamped to the LONG range instead
+ * of wrapping.
+ */
 BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy) {
   if (rect == nullptr) return FALSE;
   *rect = {Clamp(static_cast<long long>(rect->left) - dx),
@@ -113,6 +151,12 @@ BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy) {
   return TRUE;
 }
 
+/***********************************************************************
+ * IntersectRect
+ * Sets dst to the overlap of a and b; TRUE when it is not empty. An empty overlap,
+ * an empty or null source sets dst to all zeros and returns FALSE; a null dst
+ * returns FALSE.
+ */
 BOOL WINAPI IntersectRect(LPRECT dst, const RECT* a, const RECT* b) {
   if (dst == nullptr) return FALSE;
   if (a == nullptr || b == nullptr || IsEmpty(*a) || IsEmpty(*b)) {
@@ -123,6 +167,11 @@ BOOL WINAPI IntersectRect(LPRECT dst, const RECT* a, const RECT* b) {
   return !IsEmpty(*dst);
 }
 
+/***********************************************************************
+ * UnionRect
+ * Sets dst to the smallest rectangle holding both, ignoring an empty (or null)
+ * source; TRUE when the result is not empty. FALSE for a null dst.
+ */
 BOOL WINAPI UnionRect(LPRECT dst, const RECT* a, const RECT* b) {
   if (dst == nullptr) return FALSE;
   const RECT empty{};

@@ -82,6 +82,13 @@ void Apply(ScrollBar& bar, const SCROLLINFO& info) {
 
 extern "C" {
 
+/***********************************************************************
+ * SetScrollInfo
+ * Sets what fMask names of an SB_HORZ or SB_VERT bar, showing or hiding the bar as
+ * the range and page allow; returns the new position. 0 for a stale window, and with
+ * ERROR_INVALID_PARAMETER for another bar, a bad record or unknown mask bits. There
+ * are no scroll bar controls (SB_CTL).
+ */
 int WINAPI SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   Window* window = FindBar(hwnd, bar);
   if (window == nullptr) return 0;
@@ -104,6 +111,12 @@ int WINAPI SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   return pos;
 }
 
+/***********************************************************************
+ * GetScrollInfo
+ * Copies what fMask names; the track position is the position, as the thumb is never
+ * dragged. FALSE for a stale window, and with ERROR_INVALID_PARAMETER for another
+ * bar, a bad record or an empty mask.
+ */
 BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   Window* window = FindBar(hwnd, bar);
   if (window == nullptr) return FALSE;
@@ -123,6 +136,11 @@ BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   return TRUE;
 }
 
+/***********************************************************************
+ * SetScrollPos
+ * Sets the position, clamped as SetScrollInfo does, and returns the previous one. 0
+ * for a stale window or another bar.
+ */
 int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
   Window* window = FindBar(hwnd, bar);
   if (window == nullptr) return 0;
@@ -132,11 +150,20 @@ int WINAPI SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
   return previous;
 }
 
+/***********************************************************************
+ * GetScrollPos
+ * The position; 0 for a stale window or another bar.
+ */
 int WINAPI GetScrollPos(HWND hwnd, int bar) {
   Window* window = FindBar(hwnd, bar);
   return window != nullptr ? window->bars[bar].pos : 0;
 }
 
+/***********************************************************************
+ * SetScrollRange
+ * Sets the range as SetScrollInfo would. FALSE for a stale window, another bar, and
+ * with ERROR_INVALID_SCROLLBAR_RANGE for a range wider than a LONG counts.
+ */
 BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw) {
   if (FindBar(hwnd, bar) == nullptr) return FALSE;
   if (static_cast<long long>(maxPos) - minPos > std::numeric_limits<LONG>::max()) {
@@ -148,6 +175,11 @@ BOOL WINAPI SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redr
   return TRUE;
 }
 
+/***********************************************************************
+ * GetScrollRange
+ * Copies the range. FALSE for null outputs, and for a stale window or another bar,
+ * with both set to 0.
+ */
 BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minPos, LPINT maxPos) {
   if (minPos == nullptr || maxPos == nullptr) return FALSE;
   Window* window = FindBar(hwnd, bar);
@@ -160,6 +192,11 @@ BOOL WINAPI GetScrollRange(HWND hwnd, int bar, LPINT minPos, LPINT maxPos) {
   return TRUE;
 }
 
+/***********************************************************************
+ * ShowScrollBar
+ * Shows or hides SB_HORZ, SB_VERT or SB_BOTH; the client area gives way. FALSE for a
+ * stale window, and with ERROR_INVALID_PARAMETER for another bar.
+ */
 BOOL WINAPI ShowScrollBar(HWND hwnd, int bar, BOOL show) {
   if (WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
   const DWORD bits = StyleBits(bar);

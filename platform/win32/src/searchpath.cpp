@@ -180,6 +180,14 @@ void SetApplicationDirectories(std::vector<std::string> dirs) {
 
 }  // namespace platform::testing
 
+/***********************************************************************
+ * SearchPathA
+ * Finds a file (adding extension to a name without one) and copies its full POSIX
+ * path, returning its length; with a buffer too small, the size needed including
+ * the terminator. filePart points at the name within the buffer. 0 with
+ * ERROR_INVALID_PARAMETER for no name or a null buffer of nonzero length,
+ * ERROR_FILE_NOT_FOUND when nothing matches.
+ */
 extern "C" __attribute__((noinline)) DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName,
                                                               LPCSTR extension,
                                                               DWORD bufferLength, LPSTR buffer,

@@ -85,6 +85,13 @@ bool ExtraBytesFit(const Window& window, int index) {
 
 extern "C" {
 
+/***********************************************************************
+ * RegisterClassA
+ * Registers a window class; class names compare in any letter case. Returns its
+ * atom; 0 with ERROR_INVALID_PARAMETER for a null class, no procedure, an empty or
+ * atom name or bad extra bytes, ERROR_CLASS_ALREADY_EXISTS for a name in use. Classes
+ * are the process's: the instance is not part of the key.
+ */
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   if (wndClass == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -93,10 +100,24 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   return WindowManager::Get().RegisterClass(*wndClass);
 }
 
+/***********************************************************************
+ * UnregisterClassA
+ * Removes a class by name or atom. FALSE with ERROR_CLASS_DOES_NOT_EXIST, or
+ * ERROR_CLASS_HAS_WINDOWS while windows of it exist. The instance is ignored.
+ */
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
   return WindowManager::Get().UnregisterClass(className);
 }
 
+/***********************************************************************
+ * CreateWindowExA
+ * Creates a window: WS_CHILD makes a child of parent (menu is its id), otherwise a
+ * top-level window with its own pixels, owned by parent's top-level window. Sizes and
+ * positions are clamped to +-32767. Runs the CBT hooks, then WM_NCCREATE, WM_CREATE
+ * and WM_SIZE. NULL with ERROR_CANNOT_FIND_WND_CLASS, ERROR_INVALID_WINDOW_HANDLE,
+ * ERROR_TLW_WITH_WSCHILD or ERROR_NOT_ENOUGH_MEMORY, and when a hook or the window
+ * refuses creation. Every window is shown, whatever WS_VISIBLE says.
+ */
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
                             int x, int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
@@ -181,6 +202,12 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   return wm.Find(hwnd) != nullptr ? hwnd : nullptr;
 }
 
+/***********************************************************************
+ * DestroyWindow
+ * Sends WM_DESTROY to the window and then its descendants, WM_NCDESTROY the other way
+ * round, frees them all and invalidates what the window covered of its parent. FALSE
+ * for a stale window or one already being destroyed.
+ */
 BOOL WINAPI DestroyWindow(HWND hwnd) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -196,8 +223,17 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
   return TRUE;
 }
 
+/***********************************************************************
+ * IsWindow
+ * TRUE while the handle names a window.
+ */
 BOOL WINAPI IsWindow(HWND hwnd) { return WindowManager::Get().Find(hwnd) != nullptr; }
 
+/***********************************************************************
+ * GetParent
+ * The parent of a child, the owner of a WS_POPUP window, NULL otherwise and for a
+ * stale window.
+ */
 HWND WINAPI GetParent(HWND hwnd) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return nullptr;
@@ -205,6 +241,10 @@ HWND WINAPI GetParent(HWND hwnd) {
   return (window->style & WS_POPUP) != 0 ? window->owner : nullptr;
 }
 
+/***********************************************************************
+ * GetDlgItem
+ * The direct child with that id; NULL when there is none or for a stale parent.
+ */
 HWND WINAPI GetDlgItem(HWND parent, int id) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(parent);
@@ -215,12 +255,21 @@ HWND WINAPI GetDlgItem(HWND parent, int id) {
   return nullptr;
 }
 
+/***********************************************************************
+ * GetDlgCtrlID
+ * A child window's id; 0 for a top-level or stale window.
+ */
 int WINAPI GetDlgCtrlID(HWND hwnd) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr || !window->IsChild()) return 0;
   return static_cast<int>(window->id);
 }
 
+/***********************************************************************
+ * FindWindowA
+ * The first top-level window, in creation order, of that class (NULL: any) with that
+ * exact text (NULL: any); NULL when there is none.
+ */
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
   WindowManager& wm = WindowManager::Get();
   platform::user::WindowClass* cls = nullptr;
@@ -237,6 +286,12 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
   return nullptr;
 }
 
+/***********************************************************************
+ * GetWindowTextA
+ * Copies the window's text, cut to size - 1 bytes and terminated, and returns its
+ * length. 0 for a stale window, a null buffer or size <= 0. The text is read
+ * directly, without WM_GETTEXT.
+ */
 int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr || buffer == nullptr || size <= 0) return 0;
@@ -246,17 +301,32 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
   return static_cast<int>(n);
 }
 
+/***********************************************************************
+ * GetWindowTextLengthA
+ * The length of the window's text; 0 for a stale window.
+ */
 int WINAPI GetWindowTextLengthA(HWND hwnd) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   return window != nullptr ? static_cast<int>(window->text.size()) : 0;
 }
 
-// Sends WM_SETTEXT, which DefWindowProcA stores, so a control's procedure sees it.
+/***********************************************************************
+ * SetWindowTextA
+ * Sends WM_SETTEXT, which DefWindowProcA stores, so a control's procedure sees it.
+ * FALSE for a stale window or when the procedure refuses.
+ */
 BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
   if (WindowManager::Get().FindOrFail(hwnd) == nullptr) return FALSE;
   return SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
 }
 
+/***********************************************************************
+ * GetWindowLongA
+ * GWL_WNDPROC, GWL_HINSTANCE, GWL_STYLE, GWL_EXSTYLE, GWL_USERDATA, GWL_ID, or the
+ * LONG_PTR at a byte offset into the class's extra bytes. 0 for a stale window, and
+ * with ERROR_INVALID_INDEX for an index that fits none of them. Values are LONG_PTR
+ * wide, as GetWindowLongPtrA's are.
+ */
 LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return 0;
@@ -277,6 +347,12 @@ LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
   return 0;
 }
 
+/***********************************************************************
+ * SetWindowLongA
+ * Sets what GetWindowLongA reads and returns the previous value. GWL_STYLE cannot
+ * change WS_CHILD. 0 for a stale window, with ERROR_INVALID_PARAMETER for a null
+ * window procedure, ERROR_INVALID_INDEX for an unknown index.
+ */
 LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return 0;
@@ -320,6 +396,13 @@ LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
   return 0;
 }
 
+/***********************************************************************
+ * SetWindowPos
+ * Moves (unless SWP_NOMOVE) and sizes (unless SWP_NOSIZE) the window, relaid out with
+ * SWP_FRAMECHANGED and repainted unless SWP_NOREDRAW; WM_SIZE follows when the client
+ * area changed size. insertAfter and the z-order flags are ignored: windows stay in
+ * creation order. No WM_MOVE or WM_WINDOWPOSCHANGED. FALSE for a stale window.
+ */
 BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -344,11 +427,20 @@ BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int 
   return TRUE;
 }
 
+/***********************************************************************
+ * MoveWindow
+ * SetWindowPos without a z-order change; repaint FALSE means SWP_NOREDRAW.
+ */
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
   return SetWindowPos(hwnd, nullptr, x, y, width, height,
                       SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
+/***********************************************************************
+ * GetWindowRect
+ * The whole window, frame included, in screen coordinates. FALSE for a stale window
+ * or a null rect.
+ */
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -358,6 +450,11 @@ BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
   return TRUE;
 }
 
+/***********************************************************************
+ * GetClientRect
+ * The client area: (0, 0) to its size, scroll bars excluded. FALSE for a stale
+ * window or a null rect.
+ */
 BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr || rect == nullptr) return FALSE;
@@ -365,6 +462,11 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
   return TRUE;
 }
 
+/***********************************************************************
+ * ClientToScreen
+ * Converts a point from client to screen coordinates, clamped to the LONG range.
+ * FALSE for a stale window or a null point.
+ */
 BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -377,6 +479,11 @@ BOOL WINAPI ClientToScreen(HWND hwnd, LPPOINT point) {
   return TRUE;
 }
 
+/***********************************************************************
+ * ScreenToClient
+ * Converts a point from screen to client coordinates, clamped to the LONG range.
+ * FALSE for a stale window or a null point.
+ */
 BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
   WindowManager& wm = WindowManager::Get();
   Window* window = wm.FindOrFail(hwnd);
@@ -389,6 +496,11 @@ BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
   return TRUE;
 }
 
+/***********************************************************************
+ * GetSystemMetrics
+ * The screen's size, the standard scroll bar sizes (17), and 1 for the border
+ * sizes; 0 for every other index.
+ */
 int WINAPI GetSystemMetrics(int index) {
   switch (index) {
     case SM_CXSCREEN: return platform::GetScreen().width;

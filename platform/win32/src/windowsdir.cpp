@@ -75,6 +75,12 @@ bool MakeDirectories(const std::string& path) {
 
 }  // namespace
 
+/***********************************************************************
+ * GetWindowsDirectoryA
+ * Copies the Windows directory (created if need be) without a trailing separator and
+ * returns its length; with a buffer too small, the size needed including the
+ * terminator. 0 with the errno's Win32 error when it cannot be created.
+ */
 extern "C" UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {
   std::string dir = WithoutTrailingSlashes(Absolute(ConfiguredDirectory()));
   if (!MakeDirectories(dir)) {

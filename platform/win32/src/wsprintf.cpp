@@ -107,6 +107,11 @@ void PutUnsigned(Output& out, const Conversion& conv, va_list& args, unsigned ba
 
 }  // namespace
 
+/***********************************************************************
+ * wsprintfA
+ * Formats into buffer (at most 1025 bytes) and returns the length written without
+ * the terminator; 0 for a null buffer.
+ */
 extern "C" int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
   if (buffer == nullptr) return 0;
   Output out(buffer);
