@@ -82,8 +82,10 @@ void CImgVuWnd::OnSaveAs() {
                   bTiff ? "TIFF (*.TIF)|*.TIF||" : "JPEG (*.JPG)|*.JPG||", nullptr);
   if (dlg.DoModal() != IDOK) return;
   // The dialog has asked about replacing a file; the copy is the file the browser
-  // delivered, byte for byte.
-  CopyFileA(pDoc->m_strFileName, dlg.GetPathName(), FALSE);
+  // delivered, byte for byte. A copy that fails leaves no file of that name behind.
+  CString strTarget = dlg.GetPathName();
+  if (!CopyFileA(pDoc->m_strFileName, strTarget, FALSE))
+    PluginMessageBox("Failed in saving file " + strTarget);
 }
 
 void CImgVuWnd::OnAbout() {
