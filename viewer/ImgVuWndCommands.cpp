@@ -108,8 +108,13 @@ void CImgVuWnd::OnPrint() {
   dc.Attach(hPrinter);
   dc.StartDoc(WithFileName("%s%s", pDoc->m_strFileName, kJobNameBuffer));
   for (int nCopy = 0; nCopy < dlg.GetCopies(); ++nCopy) {
-    // A page that cannot be started is still drawn and ended.
-    if (dc.StartPage() < 0) PluginMessageBox("Error occurs in Printing");
+    // A page that cannot be started is not drawn: the job is abandoned.
+    if (dc.StartPage() < 0) {
+      PluginMessageBox("Error occurs in Printing");
+      dc.AbortDoc();
+      dc.DeleteDC();
+      return;
+    }
     pDoc->m_pDIB->Print(&dc);
     if (dc.EndPage() < 0) {
       PluginMessageBox("Error occurs in Printing");

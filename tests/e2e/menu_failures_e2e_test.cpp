@@ -1,5 +1,5 @@
 // The context menu's commands when the system fails them: a copy that cannot be
-// written. Each says so once and leaves nothing behind.
+// written, a page that cannot be started. Each says so once and leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,6 +54,20 @@ TEST_F(MenuFailuresEndToEndTest, FailedSaveAsSaysSoAndLeavesNoFile) {
     EXPECT_EQ(messages[0].caption, "Plug-in");
     EXPECT_EQ(messages[0].text, "Failed in saving file " + target);
   }
+}
+
+TEST_F(MenuFailuresEndToEndTest, PageThatCannotBeStartedEndsTheJobWithOneMessage) {
+  std::string pdf = m_scratch / "out.pdf";
+  ASSERT_EQ(HostScript("menu 1003\nprinter copies=3 to=" + pdf + "\nrclick 5 5\n",
+                       {"--fail-startpage", "2"}),
+            0);
+  std::string log = testsupport::ReadFile(Log());
+  EXPECT_NE(log.find("\"print-job\":\"plain.jpg\",\"pages\":1,"), std::string::npos) << log;
+  EXPECT_NE(log.find("\"aborted\":true"), std::string::npos) << log;
+  std::vector<e2e::LoggedMessage> messages = e2e::ReadMessageBoxes(Log());
+  ASSERT_EQ(messages.size(), 1u) << log;
+  EXPECT_EQ(messages[0].text, "Error occurs in Printing");
+  EXPECT_FALSE(fs::exists(pdf));
 }
 
 }  // namespace
