@@ -5,9 +5,11 @@ namespace {
 constexpr DWORD kSearchBufferSize = 255;
 
 // The dialog library is imported at load time with both of its functions, so a
-// dialog library without them stops the module from loading.
-[[maybe_unused]] int(WINAPI* const kImportedDialogFunctions[])(void) = {ZirnDlg_ProfileSetup,
-                                                                        ZirnDlg_About};
+// dialog library without either stops the module from loading. Nothing calls the
+// profile setup: kept as used, the table holds its import where the compiler would
+// drop it.
+[[gnu::used]] int(WINAPI* const kImportedDialogFunctions[])(void) = {ZirnDlg_ProfileSetup,
+                                                                     ZirnDlg_About};
 
 template <class Proc>
 bool Bind(HMODULE hModule, const char* pszName, Proc& pfn) {

@@ -4,6 +4,7 @@
 #include "host/Json.h"
 
 #include <platform/printer.h>
+#include <platform/testing.h>
 #include <platform/windows_system.h>
 
 #include <algorithm>
@@ -63,7 +64,9 @@ Browser::Browser(const Options& options, const PluginModule& module, MessageLog&
                      BrowserFunctions::Instances{[this](NPP npp) { return NumberOf(npp); },
                                                  [this](NPP npp) { return WindowOf(npp); }},
                      options.faults.failMemAlloc),
-      m_person(log) {}
+      m_person(log) {
+  platform::testing::FailNthStartPage(options.faults.failStartPage);
+}
 
 Browser::~Browser() = default;
 

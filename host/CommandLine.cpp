@@ -56,6 +56,11 @@ const std::map<std::string, Setter>& ValueOptions() {
          o.faults.failMemAlloc =
              static_cast<unsigned long>(ParseNumber("--fail-memalloc", v, 1, 1000000000));
        }},
+      {"--fail-startpage",
+       [](const std::string& v, Options& o) {
+         o.faults.failStartPage =
+             static_cast<unsigned long>(ParseNumber("--fail-startpage", v, 1, 1000000));
+       }},
       {"--destroy-mid-stream",
        [](const std::string& v, Options& o) {
          o.faults.destroyMidStream =
@@ -123,6 +128,7 @@ page, which opens one embedded instance per <embed> or <img> of a registered typ
 
 Faults to inject, for tests of the plug-in's error paths:
   --fail-memalloc N     the Nth call of NPN_MemAlloc (from 1) returns null
+  --fail-startpage N    the Nth StartPage of the printer (from 1) fails
   --write-bytewise      deliver every stream one byte per NPP_Write
   --destroy-mid-stream N
                         destroy instance N after its first NPP_Write

@@ -11,9 +11,10 @@ namespace nphost {
 
 // Faults the host injects so that the plug-in's error paths run as ordinary tests.
 struct Faults {
-  unsigned long failMemAlloc = 0;  // the Nth NPN_MemAlloc returns null; 0: none
-  bool bytewise = false;           // every NPP_Write carries one byte
-  int destroyMidStream = 0;        // instance destroyed after its first NPP_Write; 0: none
+  unsigned long failMemAlloc = 0;   // the Nth NPN_MemAlloc returns null; 0: none
+  unsigned long failStartPage = 0;  // the Nth StartPage of the printer fails; 0: none
+  bool bytewise = false;            // every NPP_Write carries one byte
+  int destroyMidStream = 0;         // instance destroyed after its first NPP_Write; 0: none
 };
 
 struct Options {

@@ -179,9 +179,8 @@ BOOL CJPG::ReadApp2ProfileChunk() {
 }
 
 BOOL CJPG::OpenTempProfile() {
-  m_strTempProfile = g_strWindowsDir + kTempProfileName;
-  if (m_strTempProfile.GetLength() + 1 > kProfilePathSize ||
-      !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
+  m_strTempProfile = ProfilePathIn(g_strWindowsDir, kTempProfileName);
+  if (m_strTempProfile.IsEmpty() || !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
     PluginMessageBox("Failed in openning file");
     return FALSE;
   }

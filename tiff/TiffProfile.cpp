@@ -28,9 +28,9 @@ void RemoveQuietly(const CString& strPath) {
 }  // namespace
 
 void CTIFF::SaveSourceProfile(const BYTE* pProfile, DWORD dwCount) {
-  CString strTemporary = g_strWindowsDir + kTemporaryName;
+  CString strTemporary = ProfilePathIn(g_strWindowsDir, kTemporaryName);
   CFile file;
-  if (!file.Open(strTemporary, kExclusiveCreate)) {
+  if (strTemporary.IsEmpty() || !file.Open(strTemporary, kExclusiveCreate)) {
     PluginMessageBox("Failed in OpenFile");
     return;
   }

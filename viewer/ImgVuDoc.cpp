@@ -25,7 +25,7 @@ constexpr int kEmbeddedMode = 1;  // NP_EMBED: the matched image alone
 constexpr UINT kWindowsDirBuffer = 256;
 
 // The Windows directory ending in one backslash; empty when the system cannot give
-// one that fits the buffer, so no profile path is built on a truncated directory.
+// one that fits the buffer, and then no profile is saved at all (ProfilePathIn).
 CString WindowsDirectory() {
   char szDir[kWindowsDirBuffer];
   UINT nLength = GetWindowsDirectoryA(szDir, kWindowsDirBuffer);

@@ -82,8 +82,10 @@ void CImgVuWnd::OnSaveAs() {
                   bTiff ? "TIFF (*.TIF)|*.TIF||" : "JPEG (*.JPG)|*.JPG||", nullptr);
   if (dlg.DoModal() != IDOK) return;
   // The dialog has asked about replacing a file; the copy is the file the browser
-  // delivered, byte for byte.
-  CopyFileA(pDoc->m_strFileName, dlg.GetPathName(), FALSE);
+  // delivered, byte for byte. A copy that fails leaves no file of that name behind.
+  CString strTarget = dlg.GetPathName();
+  if (!CopyFileA(pDoc->m_strFileName, strTarget, FALSE))
+    PluginMessageBox("Failed in saving file " + strTarget);
 }
 
 void CImgVuWnd::OnAbout() {
@@ -106,8 +108,13 @@ void CImgVuWnd::OnPrint() {
   dc.Attach(hPrinter);
   dc.StartDoc(WithFileName("%s%s", pDoc->m_strFileName, kJobNameBuffer));
   for (int nCopy = 0; nCopy < dlg.GetCopies(); ++nCopy) {
-    // A page that cannot be started is still drawn and ended.
-    if (dc.StartPage() < 0) PluginMessageBox("Error occurs in Printing");
+    // A page that cannot be started is not drawn: the job is abandoned.
+    if (dc.StartPage() < 0) {
+      PluginMessageBox("Error occurs in Printing");
+      dc.AbortDoc();
+      dc.DeleteDC();
+      return;
+    }
     pDoc->m_pDIB->Print(&dc);
     if (dc.EndPage() < 0) {
       PluginMessageBox("Error occurs in Printing");

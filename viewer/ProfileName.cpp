@@ -17,10 +17,15 @@ CString ProfileFileName(const char* pszEngineName) {
   return strName + ".icm";
 }
 
+CString ProfilePathIn(const CString& strDirectory, const CString& strFileName) {
+  if (strDirectory.IsEmpty()) return CString();
+  CString strPath = strDirectory + strFileName;
+  if (strPath.GetLength() + 1 > kProfilePathSize) return CString();
+  return strPath;
+}
+
 CString ProfileFilePath(const CString& strDirectory, const char* pszEngineName) {
   CString strName = ProfileFileName(pszEngineName);
   if (strName.IsEmpty()) return CString();
-  CString strPath = strDirectory + strName;
-  if (strPath.GetLength() + 1 > kProfilePathSize) return CString();
-  return strPath;
+  return ProfilePathIn(strDirectory, strName);
 }

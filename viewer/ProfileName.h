@@ -17,6 +17,10 @@ constexpr int kProfilePathSize = 256;
 // engine's name are looked at, so an unterminated buffer is not read past.
 CString ProfileFileName(const char* pszEngineName);
 
-// The full path: strDirectory (ending in a backslash) followed by the file name, or an
-// empty string when the name is refused or the path does not fit kProfilePathSize bytes.
+// strDirectory (ending in a backslash) followed by strFileName, or an empty string when
+// there is no directory or the path does not fit kProfilePathSize bytes: a profile is
+// never written anywhere but in the Windows directory.
+CString ProfilePathIn(const CString& strDirectory, const CString& strFileName);
+
+// ProfilePathIn for the file name of the engine's name; empty when the name is refused.
 CString ProfileFilePath(const CString& strDirectory, const char* pszEngineName);

@@ -47,6 +47,13 @@ TEST(ProfileFilePath, PathsThatDoNotFit256BytesAreRefused) {
   // 240 + 11 + 4 = 255 bytes and the terminator: fits.
   EXPECT_EQ(ProfileFilePath(dir.c_str(), "abcdefghijk").GetLength(), 255);
   EXPECT_TRUE(ProfileFilePath(dir.c_str(), "abcdefghijkl").IsEmpty());
+  EXPECT_TRUE(ProfilePathIn(dir.c_str(), "abcdefghijkl.icm").IsEmpty());
+}
+
+TEST(ProfilePathIn, WithoutADirectoryNoPathIsMade) {
+  EXPECT_TRUE(ProfilePathIn("", "ppp.icm").IsEmpty());
+  EXPECT_TRUE(ProfileFilePath("", "Monitor").IsEmpty());
+  EXPECT_EQ(std::string(ProfilePathIn("C:\\WINDOWS\\", "jjj.icm")), "C:\\WINDOWS\\jjj.icm");
 }
 
 }  // namespace

@@ -89,18 +89,18 @@ TEST_F(PrintTest, PageThatCannotBeEndedStopsTheCopies) {
   EXPECT_TRUE(m_jobs[0].ended);
 }
 
-TEST_F(PrintTest, PageThatCannotBeStartedIsStillDrawnAndEnded) {
+TEST_F(PrintTest, PageThatCannotBeStartedAbandonsTheJobUndrawn) {
   CImgVuWnd* pWnd = Loaded();
-  Answer(2);
-  platform::testing::FailNthStartPage(1);
+  Answer(3);
+  platform::testing::FailNthStartPage(2);
+  size_t nGdiObjects = platform::testing::LiveGdiObjects();
   pWnd->OnPrint();
-  // With no page open the drawing fails and so does the end of the page, which stops
-  // the copies; the job is still ended.
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Error occurs in Printing", "GDI ERROR",
-                                                      "Error occurs in Printing"}));
+  EXPECT_EQ(platform::testing::LiveGdiObjects(), nGdiObjects);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Error occurs in Printing"});
   ASSERT_EQ(m_jobs.size(), 1u);
-  EXPECT_TRUE(m_jobs[0].ended);
-  EXPECT_TRUE(m_jobs[0].pages.empty());
+  EXPECT_TRUE(m_jobs[0].aborted);
+  EXPECT_FALSE(m_jobs[0].ended);
+  EXPECT_EQ(m_jobs[0].pages.size(), 1u);
 }
 
 TEST_F(PrintTest, LongFileNamesAreCutToTheJobNameBuffer) {
