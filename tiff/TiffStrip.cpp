@@ -284,6 +284,8 @@ std::unique_ptr<BYTE[]> CTIFF::ReadStrip(CFile* pFile, int32_t lStrip, DWORD* pd
 }
 
 int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
+  // The matcher lets go of the profile lock once its session has begun; this, on every other path.
+  CProfileLockScope lockScope(&m_lockProfile);
   try {
     Layout layout = CheckLayout(*this);
     if (!pDIB->Create(m_lImageWidth, m_lImageLength)) RaiseImgVuError(kOutOfMemory, 0);
