@@ -3,7 +3,6 @@
 #include "tests/support/scratchdir.h"
 
 #include <platform/memory.h>
-#include <platform/screen.h>
 
 #include <gtest/gtest.h>
 
@@ -45,16 +44,6 @@ TEST(ViewBudgetTest, TheBudgetComesFromTheEnvironmentOrIsTwoGibibytes) {
                                c.text != nullptr ? std::optional<std::string>(c.text) : std::nullopt);
     EXPECT_EQ(platform::ViewMemoryBudget(), c.nBudget) << (c.text != nullptr ? c.text : "unset");
   }
-}
-
-TEST(ViewBudgetTest, AnImageFitsUpToTheLastByteOfTheBudgetForTheScreenAsItIs) {
-  testsupport::ScopedEnv env("PLATFORM_VIEW_BUDGET", std::to_string(3 * 12 * 2));
-  EXPECT_TRUE(FitsViewBudget(3, 2, 24, 24));
-  EXPECT_FALSE(FitsViewBudget(3, 3, 24, 24));
-  platform::ScreenMode old = platform::GetScreen();
-  ASSERT_TRUE(platform::SetScreen(old.width, old.height, 8));
-  EXPECT_FALSE(FitsViewBudget(3, 2, 24, 24));  // the 8-bit copies no longer fit
-  platform::SetScreen(old.width, old.height, old.depth);
 }
 
 }  // namespace

@@ -75,18 +75,4 @@ TEST_F(FileLockTest, RangesOutsideTheFilesOwnAreRefused) {
   for (const auto& c : cases) EXPECT_EQ(LockError(*c.file, c.nPos, c.nCount), c.nError) << c.nPos;
 }
 
-TEST_F(FileLockTest, LockingEveryByteLeavesTheShareModesInForce) {
-  CFile holder(m_path.c_str(), CFile::modeReadWrite | CFile::shareExclusive);
-  holder.LockRange(0, kShareBytes);
-  holder.UnlockRange(0, kShareBytes);
-  pid_t child = fork();
-  if (child == 0) {
-    CFile file;
-    _exit(file.Open(m_path.c_str(), kShared) ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-}
-
 }  // namespace

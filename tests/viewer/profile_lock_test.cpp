@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <string>
 
 namespace {
 
@@ -65,14 +64,6 @@ TEST_F(ProfileLockTest, AWaitingViewGetsTheLockWhenAnotherProcessLetsGo) {
   waitpid(child, nullptr, 0);
   close(ready[0]);
   close(ready[1]);
-}
-
-TEST_F(ProfileLockTest, NoWindowsDirectoryNoLock) {
-  g_strWindowsDir = CString((m_dir.path() + "/missing/").c_str());
-  CProfileLock lock;
-  EXPECT_FALSE(lock.Acquire(0));
-  g_strWindowsDir = CString((m_dir.path() + "/" + std::string(300, 'd') + "/").c_str());
-  EXPECT_FALSE(lock.Acquire(0));
 }
 
 }  // namespace
