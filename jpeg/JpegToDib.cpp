@@ -10,7 +10,9 @@
 // image is returned.
 //
 // Hostile files are bounded before they cost anything: the DIB must fit the
-// global-memory ceiling, the library's own arrays may take at most twice that,
+// global-memory ceiling, the image the view's memory budget (the decoder's array,
+// the DIB and the copies the viewer makes of it, counted before the library
+// allocates its array), the library's own arrays may take at most twice the ceiling,
 // and a file may have at most kMaxScans scans (each scan of a progressive file
 // walks the whole image, so a small file of many empty scans could otherwise
 // keep the decoder busy for minutes).
@@ -19,6 +21,7 @@
 // across it.
 #include "jpeg/JpegToDib.h"
 
+#include "bitmap/ViewBudget.h"
 #include "jpeg/DibDestination.h"
 
 #include <platform/testing.h>
@@ -69,10 +72,14 @@ long LibraryMemoryBound() {
   return bound > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(bound);
 }
 
-// The finished block could never be allocated: refuse before decoding for nothing.
+// The finished block could never be allocated, or the view could not hold the
+// image: refuse before decoding for nothing. The decoded pixels become 24 bits deep.
 void RefuseOversizedDib(j_decompress_ptr cinfo, const DibDestination* dest) {
   uint64_t bytes = static_cast<uint64_t>(dest->uRowWidth) * cinfo->output_height;
-  if (bytes > platform::testing::GlobalAllocLimit())
+  auto wDecoderBits = static_cast<WORD>(8 * cinfo->output_components);
+  if (bytes > platform::testing::GlobalAllocLimit() ||
+      !FitsViewBudget(static_cast<LONG>(cinfo->output_width), static_cast<LONG>(cinfo->output_height),
+                      wDecoderBits, 24))
     ERREXIT2(cinfo, JERR_DIB_TOO_LARGE, static_cast<int>(cinfo->output_width),
              static_cast<int>(cinfo->output_height));
 }

@@ -6,7 +6,9 @@
 // (cut by the shared naming rule, so the name cannot leave the directory) and
 // recorded as the source profile. Nothing is recorded before the file is in place: a
 // file exception on the way is caught here and reported, and the image is shown
-// unmatched.
+// unmatched. Views of other processes use the same temporary file, so the Windows
+// directory's profile lock is held from creating it until the matching session has
+// begun (or the conversion ends).
 #include "jpeg/Jpg.h"
 
 #include "bitmap/Dib.h"
@@ -69,6 +71,8 @@ BOOL CJPG::ConvertToDIB(const char* pszPath, CDIB* pDIB) {
   pDIB->m_hBits = m_hImage;
 
   if (g_bEngineReady) {
+    // The lock the scan takes for the temporary file is let go of by the end.
+    CProfileLockScope lockScope(&m_lockProfile);
     FindSourceProfile(pszPath);
     if (g_bEmbeddedProfile) MatchToMonitor(pDIB);
   }
@@ -180,7 +184,8 @@ BOOL CJPG::ReadApp2ProfileChunk() {
 
 BOOL CJPG::OpenTempProfile() {
   m_strTempProfile = ProfilePathIn(g_strWindowsDir, kTempProfileName);
-  if (m_strTempProfile.IsEmpty() || !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
+  if (m_strTempProfile.IsEmpty() || !m_lockProfile.Acquire() ||
+      !m_fileProfile.Open(m_strTempProfile, kExclusiveCreate)) {
     PluginMessageBox("Failed in openning file");
     return FALSE;
   }

@@ -13,6 +13,8 @@
 #include <afx.h>
 #include <windows.h>
 
+#include "viewer/ProfileLock.h"
+
 class CDIB;
 
 class CJPG : public CObject {
@@ -63,6 +65,7 @@ class CJPG : public CObject {
   CFile m_fileJPG;
   CFile m_fileProfile;
   BOOL m_bEndOfFile;  // the scan has met the end of the file
+  CProfileLock m_lockProfile;  // from the temporary file to the session's begin
 
  private:
   BOOL ReadBlock(void* pBuffer, UINT nCount);

@@ -4,7 +4,9 @@
 // The engine takes red, green, blue in components 0..2 and gives them back in that
 // order; the DIB stores blue, green, red. Each byte goes in the high half of its
 // component. The session is ended on every path once it was begun, and the DIB gets
-// a matched block only when every pixel was matched.
+// a matched block only when every pixel was matched. The profile lock of the scan is
+// let go of once the session has read the profile, and before any message, so other
+// views never wait for a person or for this view's pixels.
 //
 // The records are one row's worth, used again for every row: a record is dead once its
 // pixel is written out, and a record for every pixel (8 bytes each) would make the
@@ -91,16 +93,19 @@ void CJPG::MatchToMonitor(CDIB* pDIB) {
   char* pszMonitor = nullptr;
   if (pDIB->m_hMatchedBits != nullptr || g_pColorEngine->m_pfnGetMonitorProfile(&pszMonitor) != 0 ||
       pszMonitor == nullptr) {
+    m_lockProfile.Release();
     PluginMessageBox("Please select the source monitor profile first");
     return;
   }
   if (std::strcmp(pszMonitor, kDefaultDisplay) == 0) {
+    m_lockProfile.Release();
     PluginMessageBox("Please exit the application and run SCRNPICK program\n to set the monitor profile.",
                      MB_ICONEXCLAMATION);
     return;
   }
 
   int16_t nStatus = g_pColorEngine->m_pfnBeginMatchingSession(szSource, pszMonitor);
+  m_lockProfile.Release();
   if (nStatus != 0) {
     CString strText;
     strText.Format("BeginMatchingerror=>%d", nStatus);

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "viewer/ProfileLock.h"
+
 class CDIB;
 
 // Values are taken from the file by byte order mark and then used as native values
@@ -118,4 +120,5 @@ class CTIFF : public CObject, public CColorMapSource {
   int16_t m_wSampleFormat;      // SampleFormat (339); 1 = unsigned integers
   BOOL m_bTiled;                // the file has tile tags (322..325)
   CString m_strSourceProfile;   // the profile file saved from this image, or empty
+  CProfileLock m_lockProfile;   // from saving the profile to the session's begin
 };

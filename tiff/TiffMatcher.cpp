@@ -16,13 +16,15 @@ CTiffMatcher::~CTiffMatcher() {
   if (m_bOn) g_pColorEngine->m_pfnEndMatching();
 }
 
-BOOL CTiffMatcher::MonitorProfile(char** ppszMonitor) const {
+BOOL CTiffMatcher::MonitorProfile(CProfileLock* pLock, char** ppszMonitor) const {
   *ppszMonitor = nullptr;
   if (g_pColorEngine->m_pfnGetMonitorProfile(ppszMonitor) != 0 || *ppszMonitor == nullptr) {
+    pLock->Release();
     PluginMessageBox("Failed in GetMonitorProfile");
     return FALSE;
   }
   if (_stricmp(*ppszMonitor, kDefaultDisplay) == 0) {
+    pLock->Release();
     PluginMessageBox("Please exit the application and run SCRNPICK program\n to set the monitor profile.",
                      MB_ICONEXCLAMATION);
     return FALSE;
@@ -35,9 +37,10 @@ void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMa
   if (!g_bEmbeddedProfile || !g_bEngineReady || g_pColorEngine == nullptr) return;
   if (pTIFF->m_strSourceProfile.IsEmpty()) return;
   char* pszMonitor = nullptr;
-  if (!MonitorProfile(&pszMonitor)) return;
+  if (!MonitorProfile(&pTIFF->m_lockProfile, &pszMonitor)) return;
 
   int16_t nResult = g_pColorEngine->m_pfnBeginMatchingSession(pTIFF->m_strSourceProfile, pszMonitor);
+  pTIFF->m_lockProfile.Release();
   if (nResult != 0) {
     CString strMessage;
     strMessage.Format("Failed in BeginMatchingSession (error=>%d)", static_cast<int>(nResult));

@@ -1,7 +1,9 @@
 // The colour matching of one TIFF conversion: the session with the engine from the
 // image's saved source profile to the monitor profile, the matched pixel block and
 // the matched colour map. A matcher that is destroyed before End (an error left the
-// conversion) ends the session it began and frees its block.
+// conversion) ends the session it began and frees its block. The reader's profile lock
+// is let go of once the session has read the profile, and before any message, so
+// other views never wait for a person or for this conversion's pixels.
 #pragma once
 
 #include <afx.h>
@@ -11,6 +13,7 @@
 #include "bitmap/LockedGlobal.h"
 
 class CDIB;
+class CProfileLock;
 class CTIFF;
 
 class CTiffMatcher {
@@ -51,7 +54,7 @@ class CTiffMatcher {
     pBgr[1] = static_cast<BYTE>(color.c[1] >> 8);
     pBgr[2] = static_cast<BYTE>(color.c[0] >> 8);
   }
-  BOOL MonitorProfile(char** ppszMonitor) const;
+  BOOL MonitorProfile(CProfileLock* pLock, char** ppszMonitor) const;
   void MatchColorMap(CTIFF* pTIFF) const;
 
   BOOL m_bOn = FALSE;

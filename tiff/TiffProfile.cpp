@@ -6,6 +6,10 @@
 // the image is shown unmatched. The path is recorded in the module's table while it
 // has room; matching uses the path this reader saved, which is entry 0 for the first
 // image of a document and stays right for the later ones and for a full table.
+//
+// Views of other processes save through the same temporary file: the Windows
+// directory's profile lock is taken before it is created and held until the
+// conversion's matching session has begun (or the reader is done).
 #include "tiff/Tiff.h"
 
 #include "color/ColorEngine.h"
@@ -30,7 +34,8 @@ void RemoveQuietly(const CString& strPath) {
 void CTIFF::SaveSourceProfile(const BYTE* pProfile, DWORD dwCount) {
   CString strTemporary = ProfilePathIn(g_strWindowsDir, kTemporaryName);
   CFile file;
-  if (strTemporary.IsEmpty() || !file.Open(strTemporary, kExclusiveCreate)) {
+  if (strTemporary.IsEmpty() || !m_lockProfile.Acquire() ||
+      !file.Open(strTemporary, kExclusiveCreate)) {
     PluginMessageBox("Failed in OpenFile");
     return;
   }

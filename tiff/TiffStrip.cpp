@@ -8,12 +8,14 @@
 // their indices for the colour map. RGB and CMYK become blue, green, red. Horizontal
 // differencing is undone for every layout it is defined for, CMYK included.
 //
-// Layouts that would only show noise are refused before anything is converted, and
-// every error that a conversion raises ends in a non-zero result.
+// Layouts that would only show noise, and images the view's memory budget cannot
+// hold, are refused before anything is converted or allocated, and every error that
+// a conversion raises ends in a non-zero result.
 #include "tiff/Tiff.h"
 
 #include "bitmap/Dib.h"
 #include "bitmap/LockedGlobal.h"
+#include "bitmap/ViewBudget.h"
 #include "tiff/TiffFile.h"
 #include "tiff/TiffMatcher.h"
 #include "viewer/ImgVuError.h"
@@ -284,8 +286,13 @@ std::unique_ptr<BYTE[]> CTIFF::ReadStrip(CFile* pFile, int32_t lStrip, DWORD* pd
 }
 
 int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
+  // The matcher lets go of the profile lock once its session has begun; this, on every other path.
+  CProfileLockScope lockScope(&m_lockProfile);
   try {
     Layout layout = CheckLayout(*this);
+    // The placeholder pixels of Create stay beside the output and matched blocks.
+    WORD wBitCount = layout == Layout::kIndexed ? 8 : 24;
+    if (!FitsViewBudget(m_lImageWidth, m_lImageLength, 8, wBitCount)) RaiseImgVuError(kOutOfMemory, 0);
     if (!pDIB->Create(m_lImageWidth, m_lImageLength)) RaiseImgVuError(kOutOfMemory, 0);
     int nBitsPerPixel = m_wSamplesPerPixel * m_wBitsPerSample;
     if (layout != Layout::kIndexed) pDIB->SetBitCount(24);

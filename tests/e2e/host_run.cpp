@@ -1,7 +1,12 @@
 #include "host_run.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,6 +91,39 @@ bool Near(uint32_t a, uint32_t b, int nTolerance) {
     if (diff > nTolerance || -diff > nTolerance) return false;
   }
   return true;
+}
+
+RunCost RunMeasured(const HostRun& run) {
+  // Everything the child needs is made before fork.
+  std::vector<std::string> words = {run.nphost};
+  words.insert(words.end(), run.arguments.begin(), run.arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::string home = "ZIRN_HOME=" + run.zirnHome;
+  std::vector<char*> envp = {home.data()};
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (std::string(*entry).rfind("ZIRN_HOME=", 0) != 0) envp.push_back(*entry);
+  }
+  envp.push_back(nullptr);
+
+  RunCost cost;
+  auto start = std::chrono::steady_clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    int error = run.errorFile.empty() ? -1 : open(run.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (error >= 0) dup2(error, 2);
+    if (run.timeoutSeconds > 0) alarm(static_cast<unsigned>(run.timeoutSeconds));  // survives exec
+    if (chdir(run.workingDirectory.c_str()) == 0) execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) return cost;
+  cost.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  cost.peakKiB = usage.ru_maxrss;
+  cost.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return cost;
 }
 
 }  // namespace e2e

@@ -43,6 +43,18 @@ struct HostRun {
 // The exit status of the run (-1 when it did not end normally).
 int Run(const HostRun& run);
 
+// What a run cost: its exit status (-1 when it did not end normally), nphost's peak
+// resident memory and the wall time.
+struct RunCost {
+  int status = -1;
+  long peakKiB = 0;
+  double seconds = 0;
+};
+
+// Run without a shell between: nphost itself is the child measured. A time limit
+// kills it with SIGALRM.
+RunCost RunMeasured(const HostRun& run);
+
 // Whether two pixels differ by at most nTolerance in every channel.
 bool Near(uint32_t a, uint32_t b, int nTolerance);
 

@@ -78,6 +78,22 @@ TEST_F(JpgEngineTest, SwappedRedAndGreenProfileSwapsTheMatchedChannels) {
   }
 }
 
+TEST_F(JpgEngineTest, TheProfileLockIsHeldFromTheScanToTheEndOfTheConversion) {
+  std::string path = ImageWithProfile(jpgtest::kSrgbProfile);
+  jpg.FindSourceProfile(path.c_str());
+  CProfileLock other;
+  EXPECT_FALSE(other.Acquire(0));
+  jpg.m_lockProfile.Release();
+  for (const char* monitor : {"", "sRGB"}) {  // the advice shown, then matched
+    if (*monitor != '\0') engine.SetMonitor(monitor);
+    CJPG reader;
+    CDIB next;
+    ASSERT_TRUE(reader.ConvertToDIB(path.c_str(), &next));
+    EXPECT_TRUE(other.Acquire(0)) << monitor;
+    other.Release();
+  }
+}
+
 TEST_F(JpgEngineTest, UnchosenMonitorGivesTheAdvice) {
   ASSERT_TRUE(jpg.ConvertToDIB(ImageWithProfile(jpgtest::kSrgbProfile).c_str(), &dib));
   ASSERT_EQ(boxes.boxes.size(), 1u);

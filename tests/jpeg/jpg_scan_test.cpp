@@ -154,7 +154,7 @@ TEST_F(JpgScanTest, ProfileNamesAreCutAndKeptInsideTheWindowsDirectory) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(engine.Dir()))
     files += entry.is_regular_file();
-  EXPECT_EQ(files, 7u);  // image.jpg, 5 names, the refused names' jjj.icm
+  EXPECT_EQ(files, 8u);  // image.jpg, 5 names, the refused names' jjj.icm, the lock file icm.lck
 }
 
 TEST_F(JpgScanTest, AnExistingProfileFileIsReplaced) {

@@ -218,6 +218,23 @@ TEST_F(MatchTest, MatchedBlockThatCannotBeHadEndsTheConversion) {
   EXPECT_EQ(dib.m_hMatchedBits, nullptr);
 }
 
+TEST_F(MatchTest, TheProfileLockIsHeldFromSavingTheProfileToTheEndOfTheConversion) {
+  tifftest::TempFile file(Image(3, 8, 2, {1, 2, 3}, 1));
+  for (unsigned long nFailingAlloc : {0ul, 3ul}) {  // matched, and ended by the matched block
+    CTIFF tiff;
+    CDIB dib;
+    CFile f;
+    ASSERT_TRUE(f.Open(file.Path().c_str(), CFile::modeRead));
+    ASSERT_EQ(tiff.Read(&f), 0);
+    CProfileLock other;
+    EXPECT_FALSE(other.Acquire(0));
+    platform::testing::FailNthGlobalAlloc(nFailingAlloc);
+    tiff.ConvertToDIB(&f, &dib);
+    platform::testing::FailNthGlobalAlloc(0);
+    EXPECT_TRUE(other.Acquire(0)) << nFailingAlloc;
+  }
+}
+
 TEST_F(MatchTest, EarlierMatchedBlockIsReplaced) {
   tifftest::TempFile file(Image(3, 8, 2, {1, 2, 3}, 1));
   CTIFF tiff;

@@ -107,9 +107,11 @@ TEST_F(ProfileTest, WindowsDirectoryWithAFullStopIsNotCut) {
 
 TEST_F(ProfileTest, NamesThatWouldLeaveTheDirectoryAreCutOrRefused) {
   m_engine.profileName = "evil/../../x";
-  CTIFF tiff;
-  ASSERT_EQ(ReadImage(ImageWithProfile(), &tiff), 0);
-  EXPECT_TRUE(fs::exists(Saved("evil.icm")));
+  {
+    CTIFF tiff;  // holds the profile lock until it converts or goes
+    ASSERT_EQ(ReadImage(ImageWithProfile(), &tiff), 0);
+    EXPECT_TRUE(fs::exists(Saved("evil.icm")));
+  }
 
   m_engine.profileName = "../../x";
   CTIFF refused;
@@ -128,7 +130,9 @@ TEST_F(ProfileTest, UnnamedProfileIsNotKept) {
   EXPECT_FALSE(g_bEmbeddedProfile);
   EXPECT_EQ(g_nProfilePaths, 0);
   EXPECT_FALSE(fs::exists(Saved("ppp.icm")));
-  EXPECT_EQ(std::distance(fs::directory_iterator(m_engine.Dir()), fs::directory_iterator()), 0);
+  // Only the profile lock's file is left.
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_engine.Dir()), fs::directory_iterator()), 1);
+  EXPECT_TRUE(fs::exists(Saved("icm.lck")));
 }
 
 TEST_F(ProfileTest, TemporaryFileThatCannotBeCreated) {

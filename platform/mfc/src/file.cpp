@@ -221,6 +221,29 @@ void CFile::Flush() {
   if (fsync(static_cast<int>(m_hFile)) != 0) ThrowErrno(errno);
 }
 
+void CFile::LockRange(ULONGLONG dwPos, ULONGLONG dwCount) { SetRangeLock(dwPos, dwCount, F_WRLCK); }
+
+void CFile::UnlockRange(ULONGLONG dwPos, ULONGLONG dwCount) { SetRangeLock(dwPos, dwCount, F_UNLCK); }
+
+// Open-file-description locks, as Win32's belong to the handle: two CFile objects
+// of one process exclude each other too, and closing the file lets go.
+void CFile::SetRangeLock(ULONGLONG dwPos, ULONGLONG dwCount, short nType) {
+  RequireOpen();
+  constexpr auto kLimit = static_cast<ULONGLONG>(platform::mfc::ShareLock::kFirstLockByte);
+  if (dwCount == 0 || dwPos >= kLimit || dwCount > kLimit - dwPos) {
+    CFileException::ThrowOsError(ERROR_INVALID_PARAMETER, m_strFileName);
+  }
+  struct flock record {};
+  record.l_type = nType;
+  record.l_whence = SEEK_SET;
+  record.l_start = static_cast<off_t>(dwPos);
+  record.l_len = static_cast<off_t>(dwCount);
+  if (fcntl(static_cast<int>(m_hFile), F_OFD_SETLK, &record) == 0) return;
+  if (errno == EAGAIN || errno == EACCES) CFileException::ThrowOsError(ERROR_LOCK_VIOLATION, m_strFileName);
+  if (errno == EBADF) CFileException::ThrowOsError(ERROR_ACCESS_DENIED, m_strFileName);
+  ThrowErrno(errno);
+}
+
 void CFile::ReleaseHandle() {
   m_pShareLock.reset();  // before the descriptor, whose number may be reused at once
   m_hFile = hFileNull;

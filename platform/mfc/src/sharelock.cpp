@@ -19,8 +19,8 @@
 namespace platform::mfc {
 namespace {
 
-// One byte per fact, far beyond any data the system writes.
-constexpr off_t kLockBase = off_t{1} << 62;
+// One byte per fact.
+constexpr off_t kLockBase = ShareLock::kFirstLockByte;
 enum Fact : off_t { kReads = 0, kWrites = 1, kDeniesRead = 2, kDeniesWrite = 3 };
 
 struct Table {

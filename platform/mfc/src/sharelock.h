@@ -46,6 +46,10 @@ class ShareLock {
   // opener and another exclude each other, or the Win32 error of a failed fstat.
   static DWORD Acquire(int fd, Mode mode, std::unique_ptr<ShareLock>* lock);
 
+  // The first of the lock bytes, far beyond any data the system writes; byte-range
+  // locks of the file's own users stay below it.
+  static constexpr off_t kFirstLockByte = off_t{1} << 62;
+
   ~ShareLock();
   ShareLock(const ShareLock&) = delete;
   ShareLock& operator=(const ShareLock&) = delete;

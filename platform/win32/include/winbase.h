@@ -77,6 +77,11 @@ BOOL WINAPI MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
 
 int wsprintfA(LPSTR buffer, LPCSTR format, ...);
 
+// Milliseconds since an arbitrary start, wrapping after about 49.7 days; and a pause
+// of the calling thread.
+DWORD WINAPI GetTickCount(void);
+void WINAPI Sleep(DWORD milliseconds);
+
 // C run-time helpers of the Microsoft library.
 #define _MAX_PATH 260
 #define _MAX_DRIVE 3

@@ -63,6 +63,14 @@ class CFile : public CObject {
   virtual ULONGLONG GetLength() const;
   virtual void SetLength(ULONGLONG dwNewLen);
   virtual void Flush();
+  // Win32's LockFile and UnlockFile: a byte range held against every other open
+  // file (in this process or another) until unlocked or closed. A range another
+  // holds throws lockViolation; the lock needs a file opened for writing
+  // (accessDenied otherwise), and bytes from 2^62 on are the share modes' own
+  // (ERROR_INVALID_PARAMETER). Unlike Win32, locking a range this file already
+  // holds succeeds, and unlocking a range it does not hold is not an error.
+  virtual void LockRange(ULONGLONG dwPos, ULONGLONG dwCount);
+  virtual void UnlockRange(ULONGLONG dwPos, ULONGLONG dwCount);
   virtual void Close();  // throws when the system reports a failed close
   virtual void Abort();  // closes, ignoring every error
 
@@ -83,6 +91,7 @@ class CFile : public CObject {
  private:
   [[noreturn]] void ThrowErrno(int error) const;
   void RequireOpen() const;
+  void SetRangeLock(ULONGLONG dwPos, ULONGLONG dwCount, short nType);
   void ReleaseHandle();
 
   UINT m_nOpenFlags = 0;

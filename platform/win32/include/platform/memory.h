@@ -1,0 +1,13 @@
+// Memory settings of the platform that are no Win32 call.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// The bytes one view of an image may hold for its pixels, all copies together: the
+// byte count in the environment variable PLATFORM_VIEW_BUDGET, read at every call,
+// or 2 GiB when it is unset, empty or not a positive number.
+std::size_t ViewMemoryBudget();
+
+}  // namespace platform
