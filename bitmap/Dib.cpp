@@ -333,7 +333,7 @@ BOOL CDIB::HoldsImage(HGLOBAL hBlock) {
   return GlobalSize(hBlock) >= ImageBytes(*m_pInfo);
 }
 
-void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y) {
+void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest) {
   if (!HoldsImage(hBlock)) return;
   LPVOID lpBits = GlobalLock(hBlock);
   if (lpBits == nullptr) return;
@@ -341,23 +341,23 @@ void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y) {
   int h = Height();
   // Where GDI starts counting source rows differs between bottom-up and top-down
   // bitmaps (and, for top-down ones, between GDI's fast and general paths). A source
-  // that spans every row is the same rectangle under each rule, so the vertical
-  // offset moves the destination up instead: row y lands on the window's top row
-  // and the rows below the picture stay unpainted, whichever way the rows are stored.
-  StretchDIBits(pDC->m_hDC, xDest, -y, w, h, x, 0, w, h, lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
+  // that spans the whole image is the same rectangle under each rule, so the scroll
+  // offsets move the destination instead and GDI clips it to the window.
+  StretchDIBits(pDC->m_hDC, xDest, yDest, w, h, 0, 0, w, h, lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
                 DIB_RGB_COLORS, SRCCOPY);
   GlobalUnlock(hBlock);
 }
 
 // The image at scroll offset (x, y) with its top-left corner at the window origin:
-// the matched pixels alone when embedded, else decoded and matched side by side.
+// the matched pixels alone when embedded, else one picture twice as wide, the decoded
+// image and then the matched one, of which the window shows columns x onwards.
 void CDIB::Draw(CDC* pDC, int x, int y) {
   if (g_nDisplayMode == kEmbeddedMode) {
-    DrawBlock(pDC, m_hMatchedBits != nullptr ? m_hMatchedBits : m_hBits, 0, x, y);
+    DrawBlock(pDC, m_hMatchedBits != nullptr ? m_hMatchedBits : m_hBits, -x, -y);
     return;
   }
-  DrawBlock(pDC, m_hBits, 0, x, y);
-  if (m_hMatchedBits != nullptr) DrawBlock(pDC, m_hMatchedBits, Width(), x, y);
+  DrawBlock(pDC, m_hBits, -x, -y);
+  if (m_hMatchedBits != nullptr) DrawBlock(pDC, m_hMatchedBits, Width() - x, -y);
 }
 
 // The image centred on the page at kPrintPixelsPerInch.

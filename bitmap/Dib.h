@@ -52,7 +52,7 @@ class CDIB : public CObject {
   BOOL HoldsImage(HGLOBAL hBlock);
   BOOL QuantizeBlock(HGLOBAL& hBlock);
   void RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable);
-  void DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y);
+  void DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest);
 };
 
 // TRUE for a 40-byte Windows header, FALSE for a 12-byte OS/2 core header.

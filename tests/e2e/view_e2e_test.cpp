@@ -1,0 +1,70 @@
+// What a person sees of the full-page picture when scrolling and on a 256-colour
+// screen, and of several browser windows open in one load of the module.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host_fixture.h"
+
+namespace {
+
+using e2e::kWhite;
+using e2e::Near;
+using e2e::Swapped;
+using e2e::ToPixel;
+using viewertest::Rgb;
+
+constexpr Rgb kLeft{200, 60, 40};
+constexpr Rgb kRight{40, 180, 90};
+constexpr Rgb kLast{30, 70, 210};
+
+class ViewTest : public e2e::HostTest {
+ protected:
+  // A picture nWidth x 64 of two halves and, in its last 64 columns, a third colour;
+  // as a JPEG carrying the red-green swapping profile.
+  std::string WriteStripes(const std::string& name, int nWidth) const {
+    std::string path = m_scratch / name;
+    auto pixel = [nWidth](int x, int) {
+      return x >= nWidth - 64 ? kLast : x < nWidth / 2 ? kLeft : kRight;
+    };
+    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
+                                     viewertest::EncodeJpeg(nWidth, 64, pixel),
+                                     viewertest::ReadBytes(viewertest::kSwappedProfile)));
+    return path;
+  }
+};
+
+// The double-width picture (decoded, then matched) scrolls as one: at offset x the
+// window shows its columns x .. x + client width.
+TEST_F(ViewTest, FullPageScrollsDecodedAndMatchedAsOnePicture) {
+  ChooseSrgbMonitor();
+  struct Case {
+    int nWidth;
+    const char* pszScroll;
+    std::vector<std::pair<int, uint32_t>> expected;  // window column, colour
+  };
+  const Case cases[] = {
+      // 720 wide scrolled by 400: decoded 400..719, then matched from column 0 at 320.
+      {720, "hscroll thumbposition 400\n",
+       {{20, ToPixel(kRight)}, {300, ToPixel(kLast)}, {340, Swapped(kLeft)},
+        {500, Swapped(kLeft)}, {760, Swapped(kRight)}}},
+      // A wide picture scrolled to the end: the matched image's last column at the edge.
+      {3000, "hscroll thumbposition 65535\n",
+       {{20, Swapped(kRight)}, {740, Swapped(kLast)}, {799, Swapped(kLast)}}},
+  };
+  for (const Case& c : cases) {
+    std::string path = WriteStripes("wide.jpg", c.nWidth);
+    std::string script = WriteText("scroll.txt", c.pszScroll);
+    ASSERT_EQ(Host(path, {"--size", "800x600", "--script", script}), 0);
+    e2e::Screenshot shot = e2e::ReadPng(Shot());
+    ASSERT_EQ(shot.width, 800);
+    for (auto [x, colour] : c.expected) {
+      EXPECT_TRUE(Near(shot.At(x, 30), colour, 10))
+          << c.nWidth << " at " << x << std::hex << ": " << shot.At(x, 30);
+    }
+    EXPECT_EQ(shot.At(400, 200), kWhite);  // below the picture
+  }
+}
+
+}  // namespace
