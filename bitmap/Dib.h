@@ -51,7 +51,6 @@ class CDIB : public CObject {
  private:
   BOOL HoldsImage(HGLOBAL hBlock);
   BOOL QuantizeBlock(HGLOBAL& hBlock);
-  void RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable);
   void DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest);
 };
 

@@ -144,8 +144,10 @@ int CImgVuDoc::Show(CImgVuWnd* pWnd) {
   if (m_pDIB == nullptr || pWnd == nullptr) return 0;
   CDC* pDC = pWnd->GetDC();
   if (pDC == nullptr) return 0;
-  if (m_pImagePalette != nullptr) {
-    pDC->SelectPalette(m_pImagePalette, TRUE);
+  // Without a palette object (the JPEG path) the bitmap's own palette holds the
+  // colours its pixels were reduced to.
+  if (CPalette* pPalette = ShownPalette()) {
+    pDC->SelectPalette(pPalette, TRUE);
     pDC->RealizePalette();
   }
 
@@ -181,6 +183,11 @@ int CImgVuDoc::Show(CImgVuWnd* pWnd) {
   m_pDIB->Draw(pDC, pWnd->m_nHScrollPos, pWnd->m_nVScrollPos);
   pWnd->ReleaseDC(pDC);
   return 1;
+}
+
+CPalette* CImgVuDoc::ShownPalette() const {
+  if (m_pImagePalette != nullptr) return m_pImagePalette;
+  return m_pDIB != nullptr ? m_pDIB->m_pPalette : nullptr;
 }
 
 int CImgVuDoc::RepaintForPalette() {

@@ -8,6 +8,7 @@ class CDIB;
 class CTIFF;
 class CJPG;
 class CImagePalette;
+class CPalette;
 class CImgVuWnd;
 
 class CImgVuDoc {
@@ -26,6 +27,8 @@ class CImgVuDoc {
 
   // Draws the bitmap into the window and sets its scroll bars: 1 when drawn.
   int Show(CImgVuWnd* pWnd);
+  // The palette Show realises: the palette object, else the bitmap's own; or null.
+  CPalette* ShownPalette() const;
   // Repaints the current window when this document has a palette object: 1 when done.
   int RepaintForPalette();
 

@@ -889,35 +889,32 @@ TEST_F(DibTest, QuantizeDoesNotHandOverABlockShorterThanItsRows) {
   before.ExpectSame(dib);
 }
 
-TEST_F(DibTest, QuantizeMatchedQuantizesTheMatchedPixelsUnderTheSharedHeader) {
-  auto dib = MakeDib24(5, 2, Pattern);
-  dib->m_hMatchedBits = Pixels24(5, 2, [](int x, int y) { return Rgb{x * 50, 255 - y * 90, 30}; });
-  std::vector<BYTE> expected = QuantizedBytes(*dib->m_pInfo, dib->m_hMatchedBits);
-  ASSERT_EQ(expected.size(), kDibInfoBytes + 8 * 2);
-  ASSERT_TRUE(dib->Quantize());
-  std::vector<BYTE> primary = BlockBytes(dib->m_hBits);
-  std::vector<BYTE> oldInfo = InfoBytes(*dib);
-
-  ASSERT_TRUE(dib->QuantizeMatched());
-  std::vector<BYTE> newInfo = InfoBytes(*dib);
-  EXPECT_EQ(newInfo, std::vector<BYTE>(expected.begin(), expected.begin() + kDibInfoBytes));
-  EXPECT_EQ(BlockBytes(dib->m_hMatchedBits), std::vector<BYTE>(expected.begin() + kDibInfoBytes, expected.end()));
-
-  // The decoded pixels now index the shared (matched) table: each shows the entry
-  // nearest to the colour it had before.
-  auto colour = [](const std::vector<BYTE>& info, int index) {
-    const BYTE* q = info.data() + 40 + 4 * index;
-    return std::array<int, 3>{q[2], q[1], q[0]};
-  };
-  auto distance = [](std::array<int, 3> a, std::array<int, 3> b) {
-    return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]);
-  };
-  std::vector<BYTE> remapped = BlockBytes(dib->m_hBits);
-  ASSERT_EQ(remapped.size(), primary.size());
-  for (size_t k = 0; k < primary.size(); ++k) {
-    std::array<int, 3> before = colour(oldInfo, primary[k]);
-    int shown = distance(colour(newInfo, remapped[k]), before);
-    for (int j = 0; j < 256; ++j) ASSERT_LE(shown, distance(colour(newInfo, j), before)) << k << " " << j;
+// Both blocks share one colour table, made for the decoded and the matched pixels
+// together: each block, read through it, keeps its own colours.
+TEST_F(DibTest, QuantizeMatchedMakesOneTableForBothBlocks) {
+  ColourAt decoded = [](int, int) { return Rgb{200, 60, 40}; };
+  ColourAt matched = [](int, int) { return Rgb{40, 180, 90}; };
+  for (bool bDecodedFirst : {true, false}) {
+    auto dib = MakeDib24(5, 3, decoded);
+    dib->m_hMatchedBits = Pixels24(5, 3, matched);
+    if (bDecodedFirst) {
+      ASSERT_TRUE(dib->Quantize());
+    }
+    ASSERT_TRUE(dib->QuantizeMatched());
+    EXPECT_EQ(dib->BitCount(), 8);
+    EXPECT_EQ(dib->Height(), 3);
+    for (auto [hBlock, colour] : {std::pair{dib->m_hBits, decoded}, std::pair{dib->m_hMatchedBits, matched}}) {
+      std::vector<BYTE> bits = BlockBytes(hBlock);
+      ASSERT_EQ(bits.size(), RowBytes(8, 5) * 3);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+          const RGBQUAD& q = Table(*dib)[bits[size_t(2 - y) * RowBytes(8, 5) + size_t(x)]];
+          Rgb want = colour(x, y);
+          EXPECT_NEAR(q.rgbRed, want.r, 12) << bDecodedFirst << " " << x << "," << y;
+          EXPECT_NEAR(q.rgbGreen, want.g, 12) << bDecodedFirst << " " << x << "," << y;
+          EXPECT_NEAR(q.rgbBlue, want.b, 12) << bDecodedFirst << " " << x << "," << y;
+        }
+    }
   }
 }
 

@@ -67,4 +67,41 @@ TEST_F(ViewTest, FullPageScrollsDecodedAndMatchedAsOnePicture) {
   }
 }
 
+// The mean colour of the 16 x 16 square centred on (x, y): the reduction to 256
+// colours dithers.
+uint32_t Mean(const e2e::Screenshot& shot, int x, int y) {
+  int aSum[3] = {};
+  for (int v = y - 8; v < y + 8; ++v)
+    for (int u = x - 8; u < x + 8; ++u)
+      for (int c = 0; c < 3; ++c) aSum[c] += (shot.At(u, v) >> (16 - 8 * c)) & 0xFF;
+  return (uint32_t(aSum[0] / 256) << 16) | (uint32_t(aSum[1] / 256) << 8) | uint32_t(aSum[2] / 256);
+}
+
+// On a 256-colour screen the JPEG's own palette is realised: every patch of the
+// chart, decoded and matched, keeps close to its true-colour rendering.
+TEST_F(ViewTest, ChartOnAPaletteScreenKeepsItsColoursInBothHalves) {
+  ChooseSrgbMonitor();
+  std::string chart = std::string(ZELVW_SAMPLES) + "/chart-swapped.jpg";
+  ASSERT_EQ(Host(chart, {"--size", "800x320"}), 0);
+  e2e::Screenshot truth = e2e::ReadPng(Shot());
+  ASSERT_EQ(Host(chart, {"--size", "800x320", "--depth", "8"}), 0);
+  e2e::Screenshot shot = e2e::ReadPng(Shot());
+  ASSERT_EQ(shot.width, 800);
+  EXPECT_TRUE(e2e::ReadMessageBoxes(Log()).empty());
+  // The chart is 384 x 288 in patches of 48.
+  int nFar = 0;
+  for (int nHalf = 0; nHalf < 2; ++nHalf)
+    for (int row = 0; row < 6; ++row)
+      for (int col = 0; col < 8; ++col) {
+        int x = nHalf * 384 + col * 48 + 24, y = row * 48 + 24;
+        uint32_t want = Mean(truth, x, y), got = Mean(shot, x, y);
+        if (!Near(got, want, 20)) {
+          ++nFar;
+          ADD_FAILURE() << "half " << nHalf << " patch " << col << "," << row << std::hex
+                        << ": " << got << " for " << want;
+        }
+      }
+  EXPECT_EQ(nFar, 0);
+}
+
 }  // namespace
