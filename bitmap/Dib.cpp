@@ -7,7 +7,6 @@
 
 #include "bitmap/Quantize.h"
 #include "tiff/Tiff.h"
-#include "viewer/ModuleState.h"
 
 #include <cmath>
 #include <cstddef>
@@ -351,8 +350,8 @@ void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest) {
 // The image at scroll offset (x, y) with its top-left corner at the window origin:
 // the matched pixels alone when embedded, else one picture twice as wide, the decoded
 // image and then the matched one, of which the window shows columns x onwards.
-void CDIB::Draw(CDC* pDC, int x, int y) {
-  if (g_nDisplayMode == kEmbeddedMode) {
+void CDIB::Draw(CDC* pDC, int x, int y, int nMode) {
+  if (nMode == kEmbeddedMode) {
     DrawBlock(pDC, m_hMatchedBits != nullptr ? m_hMatchedBits : m_hBits, -x, -y);
     return;
   }

@@ -29,7 +29,8 @@ class CDIB : public CObject {
 
   virtual BOOL Create(int nWidth, int nHeight);
   virtual BOOL Read(CFile* pFile);
-  virtual void Draw(CDC* pDC, int x, int y);
+  // nMode: the NPAPI mode of the instance drawing (NP_EMBED: the matched image alone).
+  virtual void Draw(CDC* pDC, int x, int y, int nMode);
   virtual void Print(CDC* pDC);
   virtual int Width();
   virtual int Height();

@@ -123,7 +123,7 @@ void NPP_StreamAsFile(NPP instance, NPStream*, const char* fname) {
   if (instance == nullptr || fname == nullptr) return;
   PluginInstance* pRecord = RecordOf(instance);
   if (pRecord == nullptr || pRecord->document == nullptr) return;
-  g_nDisplayMode = pRecord->mode;
+  pRecord->document->m_nDisplayMode = pRecord->mode;
   g_bEmbeddedProfile = 0;
   pRecord->document->Open(pRecord->window, CString(fname));
 }

@@ -104,4 +104,54 @@ TEST_F(ViewTest, ChartOnAPaletteScreenKeepsItsColoursInBothHalves) {
   EXPECT_EQ(nFar, 0);
 }
 
+// An embedded and a full-page instance in one load of the module: each keeps its own
+// way of drawing, whichever was loaded last.
+TEST_F(ViewTest, EmbeddedAndFullPageWindowsEachDrawInTheirOwnMode) {
+  ChooseSrgbMonitor();
+  std::string image = WriteSwappingJpeg("swapped.jpg");
+  std::string page = WriteText("page.html", "<embed src=\"swapped.jpg\" width=\"120\" height=\"60\">");
+  std::string script = WriteText("script.txt", "instance 1\npaint\n");
+  ASSERT_EQ(Host(image, {"--size", "200x100", "--script", script, page}), 0);
+  e2e::Screenshot embedded = e2e::ReadPng(Shot());
+  e2e::Screenshot full = e2e::ReadPng(m_scratch / "screen-2.png");
+  ASSERT_EQ(embedded.width, 8 + 120 + 8);
+  ASSERT_EQ(full.width, 200);
+  for (auto [x, y] : {std::pair{10, 10}, std::pair{50, 40}}) {
+    EXPECT_TRUE(Near(embedded.At(8 + x, 8 + y), Swapped(e2e::Quarters(x, y)), 8)) << x << "," << y;
+    EXPECT_TRUE(Near(full.At(x, y), ToPixel(e2e::Quarters(x, y)), 6)) << x << "," << y;
+    EXPECT_TRUE(Near(full.At(64 + x, y), Swapped(e2e::Quarters(x, y)), 8)) << x << "," << y;
+  }
+  EXPECT_EQ(embedded.At(8 + 100, 8 + 30), kWhite);  // the matched image alone, no scroll bar
+}
+
+// On a 256-colour screen the window that hears of a palette change repaints itself,
+// even when another instance was loaded after it: the second image, drawn while the
+// first held every free colour, gets its own colours once the first is gone.
+TEST_F(ViewTest, EachWindowRepaintsItselfWhenThePaletteChanges) {
+  auto rgb = [](int r, int g, int b) { return Rgb{uint8_t(r), uint8_t(g), uint8_t(b)}; };
+  auto reds = [&](int x, int y) { return rgb(2 * x, 4 * y, 0); };
+  auto blues = [&](int x, int y) { return rgb(60 + x / 2, 60 + 2 * y, 140 + x / 2); };
+  viewertest::WriteRgbTiff(m_scratch / "reds.tif", 128, 64, reds);
+  viewertest::WriteRgbTiff(m_scratch / "blues.tif", 128, 64, blues);
+  std::string page = WriteText("page.html",
+                               "<embed src=reds.tif width=128 height=64>"
+                               "<embed src=blues.tif width=128 height=64>");
+  std::string script = WriteText("script.txt", "instance 1\ndestroy\ninstance 2\npalette-changed other\n");
+  ASSERT_EQ(Host(WriteSwappingJpeg("swapped.jpg"), {"--depth", "8", "--script", script, page}), 0);
+  e2e::Screenshot shot = e2e::ReadPng(Shot());
+  ASSERT_EQ(shot.width, 8 + 128 + 8);
+  const int yBlues = 8 + 64 + 8;
+  for (auto [x, y] : {std::pair{16, 16}, std::pair{64, 32}, std::pair{110, 46}}) {
+    int aSum[3] = {};
+    for (int v = y - 8; v < y + 8; ++v)
+      for (int u = x - 8; u < x + 8; ++u) {
+        Rgb c = blues(u, v);
+        aSum[0] += c.r, aSum[1] += c.g, aSum[2] += c.b;
+      }
+    uint32_t want = ToPixel(rgb(aSum[0] / 256, aSum[1] / 256, aSum[2] / 256));
+    uint32_t got = Mean(shot, 8 + x, yBlues + y);
+    EXPECT_TRUE(Near(got, want, 12)) << x << "," << y << std::hex << ": " << got << " for " << want;
+  }
+}
+
 }  // namespace
