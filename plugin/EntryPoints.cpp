@@ -41,7 +41,12 @@ void Unsubclass(CImgVuWnd* pWnd) {
 
 NPError NPP_Initialize() { return NPERR_NO_ERROR; }
 
-void NPP_Shutdown() {}
+// Documents let go of keep their use of the engine binding for as long as the module
+// is loaded; once the browser shuts it down none of them can match again.
+void NPP_Shutdown() {
+  while (ColorEngineUsers() > 0) ReleaseColorEngine();
+  g_bEngineReady = 0;
+}
 
 NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t, char*[], char*[],
                 NPSavedData*) {

@@ -422,6 +422,11 @@ TEST_F(PluginTest, OnlyTheFirstTeardownDestroysItsDocument) {
   EXPECT_EQ(ColorEngineUsers(), 2);
   EXPECT_EQ(NPP_Destroy(third, nullptr), NPERR_NO_ERROR);
   EXPECT_EQ(ColorEngineUsers(), 1);
+
+  // Shutting the module down releases what the let-go documents kept.
+  EXPECT_EQ(NP_Shutdown(), NPERR_NO_ERROR);
+  EXPECT_EQ(ColorEngineUsers(), 0);
+  EXPECT_EQ(g_pColorEngine, nullptr);
 }
 
 }  // namespace
