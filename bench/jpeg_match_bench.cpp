@@ -112,9 +112,9 @@ class CBrowserPage {
 // Opens the photograph in a new document, as one page load does; false when it was not
 // shown matched.
 bool OpenMatched(CBrowserPage& page) {
-  g_nDisplayMode = NP_FULL;
   g_bEmbeddedProfile = 0;
   auto* pDoc = new CImgVuDoc;
+  pDoc->m_nDisplayMode = NP_FULL;
   page.SetDocument(pDoc);
   bool bMatched = pDoc->Open(page.Window(), g_photo.c_str()) == 1 && pDoc->m_pDIB != nullptr &&
                   pDoc->m_pDIB->m_hMatchedBits != nullptr;

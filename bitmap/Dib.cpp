@@ -7,7 +7,6 @@
 
 #include "bitmap/ColorMap.h"
 #include "bitmap/Quantize.h"
-#include "viewer/ModuleState.h"
 
 #include <cmath>
 #include <cstddef>
@@ -333,7 +332,7 @@ BOOL CDIB::HoldsImage(HGLOBAL hBlock) {
   return GlobalSize(hBlock) >= ImageBytes(*m_pInfo);
 }
 
-void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y) {
+void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest) {
   if (!HoldsImage(hBlock)) return;
   LPVOID lpBits = GlobalLock(hBlock);
   if (lpBits == nullptr) return;
@@ -341,23 +340,23 @@ void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y) {
   int h = Height();
   // Where GDI starts counting source rows differs between bottom-up and top-down
   // bitmaps (and, for top-down ones, between GDI's fast and general paths). A source
-  // that spans every row is the same rectangle under each rule, so the vertical
-  // offset moves the destination up instead: row y lands on the window's top row
-  // and the rows below the picture stay unpainted, whichever way the rows are stored.
-  StretchDIBits(pDC->m_hDC, xDest, -y, w, h, x, 0, w, h, lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
+  // that spans the whole image is the same rectangle under each rule, so the scroll
+  // offsets move the destination instead and GDI clips it to the window.
+  StretchDIBits(pDC->m_hDC, xDest, yDest, w, h, 0, 0, w, h, lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
                 DIB_RGB_COLORS, SRCCOPY);
   GlobalUnlock(hBlock);
 }
 
 // The image at scroll offset (x, y) with its top-left corner at the window origin:
-// the matched pixels alone when embedded, else decoded and matched side by side.
-void CDIB::Draw(CDC* pDC, int x, int y) {
-  if (g_nDisplayMode == kEmbeddedMode) {
-    DrawBlock(pDC, m_hMatchedBits != nullptr ? m_hMatchedBits : m_hBits, 0, x, y);
+// the matched pixels alone when embedded, else one picture twice as wide, the decoded
+// image and then the matched one, of which the window shows columns x onwards.
+void CDIB::Draw(CDC* pDC, int x, int y, int nMode) {
+  if (nMode == kEmbeddedMode) {
+    DrawBlock(pDC, m_hMatchedBits != nullptr ? m_hMatchedBits : m_hBits, -x, -y);
     return;
   }
-  DrawBlock(pDC, m_hBits, 0, x, y);
-  if (m_hMatchedBits != nullptr) DrawBlock(pDC, m_hMatchedBits, Width(), x, y);
+  DrawBlock(pDC, m_hBits, -x, -y);
+  if (m_hMatchedBits != nullptr) DrawBlock(pDC, m_hMatchedBits, Width() - x, -y);
 }
 
 // The image centred on the page at kPrintPixelsPerInch.
@@ -447,44 +446,86 @@ BOOL CDIB::QuantizeBlock(HGLOBAL& hBlock) {
 
 BOOL CDIB::Quantize() { return QuantizeBlock(m_hBits); }
 
-// The matched pixels are 24-bit while the header may already describe the 8-bit
-// decoded ones; on failure the header goes back to describing those.
+// Both blocks share one header and one colour table, so the table is made for the
+// decoded and the matched pixels together: the decoded rows (8-bit after Quantize,
+// read through their table, or still 24-bit) and then the matched rows form one
+// 24-bit picture of twice the height, reduced at once and cut in two again. On
+// failure the object is unchanged.
 BOOL CDIB::QuantizeMatched() {
-  BITMAPINFOHEADER biPrevious = *m_pInfo;
-  RGBQUAD aPreviousTable[256];
-  std::memcpy(aPreviousTable, ColorTable(m_pInfo), sizeof(aPreviousTable));
-  SetBitCount(24);
-  if (!QuantizeBlock(m_hMatchedBits)) {
-    *m_pInfo = biPrevious;
+  const BITMAPINFOHEADER bi = *m_pInfo;
+  const ULONGLONG nHeight = AbsHeight(bi.biHeight);
+  const ULONGLONG nRow24 = DIBRowBytes(24, bi.biWidth);
+  const ULONGLONG nRowDecoded = DIBRowBytes(bi.biBitCount, bi.biWidth);
+  BITMAPINFOHEADER biBoth = bi;
+  biBoth.biBitCount = 24;
+  biBoth.biClrUsed = 0;
+  biBoth.biClrImportant = 0;
+  biBoth.biHeight = bi.biHeight < 0 ? -static_cast<LONG>(2 * nHeight) : static_cast<LONG>(2 * nHeight);
+  bool bUsable = (bi.biBitCount == 8 || bi.biBitCount == 24) && bi.biWidth > 0 &&
+                 nHeight <= std::numeric_limits<LONG>::max() / 2 && m_hBits != nullptr &&
+                 m_hMatchedBits != nullptr && GlobalSize(m_hBits) >= nRowDecoded * nHeight &&
+                 GlobalSize(m_hMatchedBits) >= nRow24 * nHeight;
+
+  if (!bUsable) {
+    AfxMessageBox("Fail in QuantizeDIB", MB_OK, 0);
     return FALSE;
   }
-  // Both blocks share the one colour table, now the matched pixels' own: decoded
-  // pixels already reduced to 8 bits are moved to its nearest entries, so that the
-  // side-by-side view does not show them in the matched image's colours.
-  if (biPrevious.biBitCount == 8) RemapIndices(m_hBits, aPreviousTable);
-  return TRUE;
-}
-
-void CDIB::RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable) {
-  const RGBQUAD* pNewTable = ColorTable(m_pInfo);
-  BYTE aMap[256];
-  for (int i = 0; i < 256; ++i) {
-    long lBest = -1;
-    for (int j = 0; j < 256; ++j) {
-      long dr = pOldTable[i].rgbRed - pNewTable[j].rgbRed;
-      long dg = pOldTable[i].rgbGreen - pNewTable[j].rgbGreen;
-      long db = pOldTable[i].rgbBlue - pNewTable[j].rgbBlue;
-      long lDistance = dr * dr + dg * dg + db * db;
-      if (lBest < 0 || lDistance < lBest) {
-        lBest = lDistance;
-        aMap[i] = static_cast<BYTE>(j);
-      }
+  CGlobalBlock packed(GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + nRow24 * 2 * nHeight));
+  if (packed == nullptr) {
+    AfxMessageBox("Memory Allocation Failed for hDIB24.", MB_OK, 0);
+    return FALSE;
+  }
+  auto* lpPacked = static_cast<LPBYTE>(GlobalLock(packed.get()));
+  std::memcpy(lpPacked, &biBoth, sizeof biBoth);
+  LPBYTE lpRows = lpPacked + sizeof biBoth;
+  const auto* lpDecoded = static_cast<const BYTE*>(GlobalLock(m_hBits));
+  const RGBQUAD* pTable = ColorTable(m_pInfo);
+  for (ULONGLONG r = 0; r < nHeight; ++r) {
+    const BYTE* pSource = lpDecoded + r * nRowDecoded;
+    LPBYTE pDest = lpRows + r * nRow24;
+    if (bi.biBitCount == 24) {
+      std::memcpy(pDest, pSource, nRow24);
+      continue;
+    }
+    for (LONG x = 0; x < bi.biWidth; ++x, pDest += 3) {
+      const RGBQUAD& q = pTable[pSource[x]];
+      pDest[0] = q.rgbBlue;
+      pDest[1] = q.rgbGreen;
+      pDest[2] = q.rgbRed;
     }
   }
-  auto* pBits = static_cast<BYTE*>(GlobalLock(hBlock));
-  if (pBits == nullptr) return;
-  for (size_t n = GlobalSize(hBlock), k = 0; k < n; ++k) pBits[k] = aMap[pBits[k]];
-  GlobalUnlock(hBlock);
+  GlobalUnlock(m_hBits);
+  std::memcpy(lpRows + nRow24 * nHeight, GlobalLock(m_hMatchedBits), nRow24 * nHeight);
+  GlobalUnlock(m_hMatchedBits);
+  LPBITMAPINFOHEADER lpResult = QuantizeDIB(reinterpret_cast<LPBITMAPINFOHEADER>(lpPacked),
+                                            QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
+  GlobalUnlock(packed.get());
+  packed.reset();
+  CPackedDIB result(lpResult);
+  if (result == nullptr) {
+    AfxMessageBox("Fail in QuantizeDIB", MB_OK, 0);
+    return FALSE;
+  }
+
+  const ULONGLONG nHalf = DIBRowBytes(8, bi.biWidth) * nHeight;
+  CGlobalBlock decoded8(GlobalAlloc(GMEM_MOVEABLE, nHalf));
+  CGlobalBlock matched8(GlobalAlloc(GMEM_MOVEABLE, nHalf));
+  if (decoded8 == nullptr || matched8 == nullptr) {
+    AfxMessageBox("Memory Allocation Failed for hDIB8.", MB_OK, 0);
+    return FALSE;
+  }
+  LPBYTE lpBits8 = FindDIBBits(result.get());
+  std::memcpy(GlobalLock(decoded8.get()), lpBits8, nHalf);
+  GlobalUnlock(decoded8.get());
+  std::memcpy(GlobalLock(matched8.get()), lpBits8 + nHalf, nHalf);
+  GlobalUnlock(matched8.get());
+  std::memcpy(m_pInfo, result.get(), kDibInfoBytes);
+  m_pInfo->biHeight = bi.biHeight;
+  GlobalFree(m_hBits);
+  GlobalFree(m_hMatchedBits);
+  m_hBits = decoded8.release();
+  m_hMatchedBits = matched8.release();
+  return TRUE;
 }
 
 BOOL CDIB::MakePalette(const CColorMapSource* pColorSource) {

@@ -29,7 +29,8 @@ class CDIB : public CObject {
 
   virtual BOOL Create(int nWidth, int nHeight);
   virtual BOOL Read(CFile* pFile);
-  virtual void Draw(CDC* pDC, int x, int y);
+  // nMode: the NPAPI mode of the instance drawing (NP_EMBED: the matched image alone).
+  virtual void Draw(CDC* pDC, int x, int y, int nMode);
   virtual void Print(CDC* pDC);
   virtual int Width();
   virtual int Height();
@@ -51,8 +52,7 @@ class CDIB : public CObject {
  private:
   BOOL HoldsImage(HGLOBAL hBlock);
   BOOL QuantizeBlock(HGLOBAL& hBlock);
-  void RemapIndices(HGLOBAL hBlock, const RGBQUAD* pOldTable);
-  void DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int x, int y);
+  void DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest);
 };
 
 // TRUE for a 40-byte Windows header, FALSE for a 12-byte OS/2 core header.

@@ -32,9 +32,8 @@ void DrawAtTwoOffsets(CDIB& dib) {
   CDC dc;
   dc.Attach(hdc);
   for (int mode : {1, 2}) {
-    g_nDisplayMode = mode;
-    dib.Draw(&dc, 0, 0);
-    dib.Draw(&dc, dib.Width() / 2, dib.Height() / 2);
+    dib.Draw(&dc, 0, 0, mode);
+    dib.Draw(&dc, dib.Width() / 2, dib.Height() / 2, mode);
   }
   dc.Detach();
   DeleteDC(hdc);

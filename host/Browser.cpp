@@ -84,31 +84,47 @@ HWND Browser::WindowOf(NPP npp) const {
   return nullptr;
 }
 
-int Browser::Run(const PageContent& page, const std::vector<ScriptLine>& script) {
+int Browser::Run(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script) {
   // The person and the print listener are the browser's from the module's first call
   // on, so whatever it asks during NP_Initialize is answered and logged too.
   platform::Person* previousPerson = platform::SetPerson(&m_person);
   platform::PrintJobListener previousListener = platform::SetPrintJobListener(
       [this](const platform::PrintJobRecord& job) { m_log.Write(PrintJobLine(job)); });
-  const int status = Show(page, script);
+  const int status = Show(pages, script);
   platform::SetPrintJobListener(previousListener);
   platform::SetPerson(previousPerson);
   Report();
   return status;
 }
 
-int Browser::Show(const PageContent& page, const std::vector<ScriptLine>& script) {
+int Browser::Show(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script) {
   if (!Bind()) return 1;
   int status = 2;
-  m_singleImage = page.singleImage;
-  if (OpenWindow()) {
-    OpenInstances(page);
+  RegisterClasses();
+  m_tabs.resize(pages.size());
+  bool opened = true;
+  for (std::size_t i = 0; i < pages.size() && opened; ++i) {
+    m_tabs[i].singleImage = pages[i].singleImage;
+    opened = OpenWindow(m_tabs[i]);
+    if (opened) OpenInstances(m_tabs[i], pages[i]);
+  }
+  if (opened) {
     status = Play(script);
     Pump();
-    if (!m_options.screenshot.empty() && !WriteScreenshot()) status = 2;
+    if (!m_options.screenshot.empty() && !WriteScreenshots()) status = 2;
   }
   Teardown();
   return status;
+}
+
+std::string Browser::ScreenshotPath(const std::string& path, std::size_t number) {
+  if (number <= 1) return path;
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.rfind('.');
+  const bool hasExtension = dot != std::string::npos && dot != 0 &&
+                            (slash == std::string::npos || dot > slash + 1);
+  const std::size_t at = hasExtension ? dot : path.size();
+  return path.substr(0, at) + "-" + std::to_string(number) + path.substr(at);
 }
 
 bool Browser::Bind() {
@@ -127,57 +143,65 @@ bool Browser::Bind() {
   return true;
 }
 
-bool Browser::OpenWindow() {
-  RegisterClasses();
-  m_window = CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
-                             m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
-  if (m_window == nullptr) {
+bool Browser::OpenWindow(Tab& tab) {
+  tab.window = CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
+                               m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
+  if (tab.window == nullptr) {
     Note("cannot make the browser's window");
     return false;
   }
   return true;
 }
 
-void Browser::OpenInstances(const PageContent& page) {
+void Browser::OpenInstances(Tab& tab, const PageContent& page) {
   // A single image fills the window; a page has its embeds one under the other.
-  int y = m_singleImage ? 0 : kPageMargin;
-  const int x = m_singleImage ? 0 : kPageMargin;
-  int number = 0;
+  int y = tab.singleImage ? 0 : kPageMargin;
+  const int x = tab.singleImage ? 0 : kPageMargin;
   for (const PageEntry& entry : page.entries) {
     if (y + entry.height > 32767) {
       Note("the page is full: the embeds from " + entry.path + " on are skipped");
       break;
     }
+    const int number = static_cast<int>(m_instances.size()) + 1;
     m_instances.push_back(std::make_unique<Instance>(
-        ++number, entry, page.singleImage && m_options.fullPage, POINT{x, y}));
+        number, entry, page.singleImage && m_options.fullPage, POINT{x, y}));
+    tab.instances.push_back(m_instances.back().get());
     y += entry.height + kPageMargin;
   }
-  FitWindow();
+  FitWindow(tab);
   // The page is painted before the plug-ins paint over it: the browser's window does
   // not clip its children, so a page painted later would cover them.
   Pump();
-  for (const auto& instance : m_instances) {
-    if (instance->Open(m_window, m_pluginFuncs)) {
+  for (Instance* instance : tab.instances) {
+    if (instance->Open(tab.window, m_pluginFuncs)) {
       instance->DeliverFile(m_pluginFuncs, m_options.faults, m_browserFuncs);
     }
     Pump();
   }
 }
 
-void Browser::FitWindow() {
-  int width = m_singleImage ? 0 : 2 * kPageMargin;
+void Browser::FitWindow(const Tab& tab) {
+  int width = tab.singleImage ? 0 : 2 * kPageMargin;
   int height = width;
-  for (const auto& instance : m_instances) {
+  for (const Instance* instance : tab.instances) {
     const SIZE size = instance->Size();
-    const int margin = m_singleImage ? 0 : kPageMargin;
+    const int margin = tab.singleImage ? 0 : kPageMargin;
     width = std::max<int>(width, instance->Position().x + size.cx + margin);
     height = std::max<int>(height, instance->Position().y + size.cy + margin);
   }
   RECT rect{};
-  GetWindowRect(m_window, &rect);
+  GetWindowRect(tab.window, &rect);
   if (rect.right - rect.left != width || rect.bottom - rect.top != height) {
-    MoveWindow(m_window, 0, 0, std::max(width, 1), std::max(height, 1), TRUE);
+    MoveWindow(tab.window, 0, 0, std::max(width, 1), std::max(height, 1), TRUE);
   }
+}
+
+const Browser::Tab& Browser::TabOf(const Instance& instance) const {
+  for (const Tab& tab : m_tabs) {
+    if (std::find(tab.instances.begin(), tab.instances.end(), &instance) != tab.instances.end())
+      return tab;
+  }
+  return m_tabs.front();  // every instance is in a tab
 }
 
 int Browser::Play(const std::vector<ScriptLine>& script) {
@@ -217,7 +241,7 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
   std::visit(Overloaded{
                  [&](const ResizeWindow& resize) {
                    instance.Resize(resize.width, resize.height);
-                   FitWindow();
+                   FitWindow(TabOf(instance));
                    instance.WindowChanged(m_pluginFuncs);
                  },
                  [&](const Scroll& scroll) {
@@ -230,7 +254,7 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
                                 MAKELPARAM(click.x, click.y));
                  },
                  [&](const PaletteChanged& changed) {
-                   const HWND changer = changed.self ? hwnd : m_window;
+                   const HWND changer = changed.self ? hwnd : TabOf(instance).window;
                    SendMessageA(hwnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(changer), 0);
                  },
                  [&](const Paint&) {
@@ -259,16 +283,20 @@ void Browser::Pump() {
   Note("the window messages did not settle; the script goes on");
 }
 
-bool Browser::WriteScreenshot() const {
-  std::unique_ptr<platform::Surface> shot;
-  if (m_singleImage && !m_instances.empty() && m_instances[0]->Window() != nullptr) {
-    shot = platform::CaptureWindow(m_instances[0]->Window());
-  } else {
-    shot = platform::CaptureWindow(m_window);
-  }
-  if (shot == nullptr || !shot->WritePng(m_options.screenshot)) {
-    Note("cannot write the screenshot " + m_options.screenshot);
-    return false;
+bool Browser::WriteScreenshots() const {
+  for (std::size_t i = 0; i < m_tabs.size(); ++i) {
+    const Tab& tab = m_tabs[i];
+    std::unique_ptr<platform::Surface> shot;
+    if (tab.singleImage && !tab.instances.empty() && tab.instances[0]->Window() != nullptr) {
+      shot = platform::CaptureWindow(tab.instances[0]->Window());
+    } else {
+      shot = platform::CaptureWindow(tab.window);
+    }
+    const std::string path = ScreenshotPath(m_options.screenshot, i + 1);
+    if (shot == nullptr || !shot->WritePng(path)) {
+      Note("cannot write the screenshot " + path);
+      return false;
+    }
   }
   return true;
 }
@@ -276,8 +304,10 @@ bool Browser::WriteScreenshot() const {
 void Browser::Teardown() {
   for (const auto& instance : m_instances) instance->Destroy(m_pluginFuncs, m_browserFuncs);
   for (const auto& instance : m_instances) instance->CloseWindow();
-  if (m_window != nullptr) DestroyWindow(m_window);
-  m_window = nullptr;
+  for (Tab& tab : m_tabs) {
+    if (tab.window != nullptr) DestroyWindow(tab.window);
+    tab.window = nullptr;
+  }
   UnregisterClasses();
   const NPError error = m_module.Shutdown();
   if (error != NPERR_NO_ERROR)

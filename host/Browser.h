@@ -1,6 +1,6 @@
-// The browser: binds the module, lays the page out in its window, gives each
-// instance a child window and its file, plays the script, writes the screenshot,
-// and tears everything down in the order a browser does.
+// The browser: binds the module, lays each page out in a window of its own (a tab),
+// gives each instance a child window and its file, plays the script, writes the
+// screenshots, and tears everything down in the order a browser does.
 #pragma once
 
 #include "host/BrowserFunctions.h"
@@ -15,6 +15,7 @@
 #include <npupp.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace nphost {
@@ -32,14 +33,25 @@ class Browser {
   // From NP_GetEntryPoints to NP_Shutdown. The exit status: 0 when the page was
   // shown, 1 when the module would not bind, 2 for a script line that cannot be
   // played or a screenshot that cannot be written.
-  int Run(const PageContent& page, const std::vector<ScriptLine>& script);
+  int Run(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script);
+
+  // Where the screenshot of window number (from 1) goes: the first at path, the
+  // others at path with -number before its extension.
+  static std::string ScreenshotPath(const std::string& path, std::size_t number);
 
  private:
+  // One browser window and the page it shows.
+  struct Tab {
+    HWND window = nullptr;
+    bool singleImage = false;
+    std::vector<Instance*> instances;  // in page order
+  };
+
   // Run's body, with the person and the print listener installed.
-  int Show(const PageContent& page, const std::vector<ScriptLine>& script);
+  int Show(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script);
   bool Bind();
-  bool OpenWindow();
-  void OpenInstances(const PageContent& page);
+  bool OpenWindow(Tab& tab);
+  void OpenInstances(Tab& tab, const PageContent& page);
   // The status for the script: 0, or 2 at the first line that cannot be played.
   int Play(const std::vector<ScriptLine>& script);
   void Act(Instance& instance, const ScriptAction& action);
@@ -48,8 +60,9 @@ class Browser {
   // asking to be painted cannot hold the script up for ever.
   void Pump();
   // Sizes the browser's window to hold every instance's window.
-  void FitWindow();
-  bool WriteScreenshot() const;
+  void FitWindow(const Tab& tab);
+  const Tab& TabOf(const Instance& instance) const;
+  bool WriteScreenshots() const;
   void Teardown();
   void Report() const;
 
@@ -62,9 +75,8 @@ class Browser {
   BrowserFunctions m_browserFuncs;
   ScriptedPerson m_person;
   NPPluginFuncs m_pluginFuncs{};
-  bool m_singleImage = false;
-  HWND m_window = nullptr;
-  std::vector<std::unique_ptr<Instance>> m_instances;
+  std::vector<Tab> m_tabs;
+  std::vector<std::unique_ptr<Instance>> m_instances;  // numbered across the tabs
 };
 
 }  // namespace nphost

@@ -74,7 +74,6 @@ const std::map<std::string, Setter>& ValueOptions() {
 
 Options ParseCommandLine(const std::vector<std::string>& args) {
   Options options;
-  bool haveFile = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -102,26 +101,27 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     if (arg.size() > 1 && arg[0] == '-') throw UsageError("unknown option '" + arg + "'");
-    if (haveFile) throw UsageError("one FILE only (also given: '" + arg + "')");
-    options.file = arg;
-    haveFile = true;
+    options.files.push_back(arg);
   }
-  if (!haveFile) throw UsageError("no FILE given");
+  if (options.files.empty()) throw UsageError("no FILE given");
   return options;
 }
 
 std::string UsageText() {
-  return R"(Usage: nphost [options] FILE
+  return R"(Usage: nphost [options] FILE...
 Plays the browser for a plug-in module: loads it, opens FILE in it and plays a script.
 FILE is an image (.jpg .jpeg .jpe .tif .tiff), opened full-page, or an .html/.htm
 page, which opens one embedded instance per <embed> or <img> of a registered type.
+Each FILE opens in a browser window of its own, all in one load of the module;
+instances are numbered across the windows in order, and the screenshot of window N
+after the first goes to the PNG's name with -N before its extension.
 
   --plugin PATH         the plug-in module (default: NPZELVW.DLL beside nphost)
   --mode full|embed     how a single image opens (default full)
   --size WxH            outer size of each plug-in window (default 800x600)
   --depth 24|8          the screen: true colour, or 256 colours with a colour table
   --script FILE         events to play once the page is shown ('-': standard input)
-  --screenshot PNG      write the plug-in windows, with their scroll bars, at the end
+  --screenshot PNG      write each window's plug-ins, with their scroll bars, at the end
   --messages FILE       write every message box, menu, dialog, print job and status
                         line as one JSON object a line
   --windir DIR          the Windows directory for this run (created when missing)
@@ -135,7 +135,8 @@ Faults to inject, for tests of the plug-in's error paths:
                         (NPP_DestroyStream with NPRES_USER_BREAK, then NPP_Destroy)
 
 Script lines (each for the current instance; blank lines and # comments ignored):
-  instance N                 later lines go to instance N (from 1, in page order)
+  instance N                 later lines go to instance N (from 1, in page order,
+                               counted on across the windows)
   resize W H                 resize the instance's window
   hscroll CODE [POS]         WM_HSCROLL / WM_VSCROLL; CODE is lineup linedown pageup
   vscroll CODE [POS]           pagedown thumbposition thumbtrack top bottom endscroll

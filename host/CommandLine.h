@@ -18,7 +18,7 @@ struct Faults {
 };
 
 struct Options {
-  std::string file;
+  std::vector<std::string> files;  // each opens in a browser window of its own
   std::string plugin;  // empty: NPZELVW.DLL beside nphost
   bool fullPage = true;
   int width = 800;

@@ -95,15 +95,15 @@ std::optional<PageEntry> EntryFor(const PageTag& tag, const std::string& page,
   return entry;
 }
 
-PageContent LoadHtml(const Options& options, const PluginModule& module) {
-  const std::string html = ReadPage(options.file);
-  const std::filesystem::path base = std::filesystem::path(options.file).parent_path();
+PageContent LoadHtml(const std::string& file, const Options& options, const PluginModule& module) {
+  const std::string html = ReadPage(file);
+  const std::filesystem::path base = std::filesystem::path(file).parent_path();
   PageContent content;
   for (const PageTag& tag : PageScanner(html).EmbedTags()) {
-    std::optional<PageEntry> entry = EntryFor(tag, options.file, base, options, module);
+    std::optional<PageEntry> entry = EntryFor(tag, file, base, options, module);
     if (!entry) continue;
     if (content.entries.size() == kMaxInstances) {
-      Note(options.file,
+      Note(file,
            "more than " + std::to_string(kMaxInstances) + " embeds: the rest are skipped");
       break;
     }
@@ -112,21 +112,21 @@ PageContent LoadHtml(const Options& options, const PluginModule& module) {
   return content;
 }
 
-PageContent LoadImage(const Options& options, const PluginModule& module) {
-  const std::optional<std::string> type = MimeTypeForPath(options.file);
+PageContent LoadImage(const std::string& file, const Options& options, const PluginModule& module) {
+  const std::optional<std::string> type = MimeTypeForPath(file);
   if (!type) {
     throw UsageError(
-        options.file +
+        file +
         ": not an image the browser knows (.jpg .jpeg .jpe .tif .tiff) or an .html page");
   }
   if (!module.Handles(*type)) throw UsageError(module.Path() + " does not handle " + *type);
   PageEntry entry;
-  entry.path = options.file;
+  entry.path = file;
   entry.mimeType = *type;
   entry.width = options.width;
   entry.height = options.height;
   if (!options.fullPage) {
-    entry.arguments = {{"src", options.file},
+    entry.arguments = {{"src", file},
                        {"width", std::to_string(options.width)},
                        {"height", std::to_string(options.height)}};
   }
@@ -143,8 +143,8 @@ bool IsHtmlPage(const std::string& path) {
   return extension == ".html" || extension == ".htm";
 }
 
-PageContent LoadPage(const Options& options, const PluginModule& module) {
-  return IsHtmlPage(options.file) ? LoadHtml(options, module) : LoadImage(options, module);
+PageContent LoadPage(const std::string& file, const Options& options, const PluginModule& module) {
+  return IsHtmlPage(file) ? LoadHtml(file, options, module) : LoadImage(file, options, module);
 }
 
 }  // namespace nphost

@@ -18,8 +18,8 @@ struct PageContent {
 // Whether path names an HTML page (.html, .htm in any letter case).
 bool IsHtmlPage(const std::string& path);
 
-// The instances FILE opens; throws UsageError for a file that cannot be read, a
+// The instances file opens; throws UsageError for a file that cannot be read, a
 // single image of a type the browser does not know or the module does not handle.
-PageContent LoadPage(const Options& options, const PluginModule& module);
+PageContent LoadPage(const std::string& file, const Options& options, const PluginModule& module);
 
 }  // namespace nphost

@@ -66,8 +66,9 @@ int Run(const std::vector<std::string>& args) {
       return kExitShown;
     }
     script = ReadScript(options.script);
-    if (!std::filesystem::is_regular_file(options.file))
-      throw nphost::UsageError("cannot open " + options.file);
+    for (const std::string& file : options.files) {
+      if (!std::filesystem::is_regular_file(file)) throw nphost::UsageError("cannot open " + file);
+    }
     if (!options.messages.empty() && !log.Open(options.messages)) {
       throw nphost::UsageError("cannot write the messages file " + options.messages);
     }
@@ -88,14 +89,14 @@ int Run(const std::vector<std::string>& args) {
   } catch (const nphost::LoadError& error) {
     return Fail(kExitModule, error.what());
   }
-  nphost::PageContent page;
+  std::vector<nphost::PageContent> pages;
   try {
-    page = nphost::LoadPage(options, *module);
+    for (const std::string& file : options.files) pages.push_back(nphost::LoadPage(file, options, *module));
   } catch (const nphost::UsageError& error) {
     return Fail(kExitUsage, error.what());
   }
   nphost::Browser browser(options, *module, log);
-  return browser.Run(page, script);
+  return browser.Run(pages, script);
 }
 
 }  // namespace

@@ -41,7 +41,12 @@ void Unsubclass(CImgVuWnd* pWnd) {
 
 NPError NPP_Initialize() { return NPERR_NO_ERROR; }
 
-void NPP_Shutdown() {}
+// Documents let go of keep their use of the engine binding for as long as the module
+// is loaded; once the browser shuts it down none of them can match again.
+void NPP_Shutdown() {
+  while (ColorEngineUsers() > 0) ReleaseColorEngine();
+  g_bEngineReady = 0;
+}
 
 NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t, char*[], char*[],
                 NPSavedData*) {
@@ -123,7 +128,7 @@ void NPP_StreamAsFile(NPP instance, NPStream*, const char* fname) {
   if (instance == nullptr || fname == nullptr) return;
   PluginInstance* pRecord = RecordOf(instance);
   if (pRecord == nullptr || pRecord->document == nullptr) return;
-  g_nDisplayMode = pRecord->mode;
+  pRecord->document->m_nDisplayMode = pRecord->mode;
   g_bEmbeddedProfile = 0;
   pRecord->document->Open(pRecord->window, CString(fname));
 }

@@ -62,7 +62,8 @@ int ScrollMax(long long llPicture, int nClient) {
 }  // namespace
 
 CImgVuDoc::CImgVuDoc()
-    : m_bPaletteDisplay(0),
+    : m_nDisplayMode(0),
+      m_bPaletteDisplay(0),
       m_nImageType(0),
       m_pDIB(nullptr),
       m_pTIFF(nullptr),
@@ -144,8 +145,10 @@ int CImgVuDoc::Show(CImgVuWnd* pWnd) {
   if (m_pDIB == nullptr || pWnd == nullptr) return 0;
   CDC* pDC = pWnd->GetDC();
   if (pDC == nullptr) return 0;
-  if (m_pImagePalette != nullptr) {
-    pDC->SelectPalette(m_pImagePalette, TRUE);
+  // Without a palette object (the JPEG path) the bitmap's own palette holds the
+  // colours its pixels were reduced to.
+  if (CPalette* pPalette = ShownPalette()) {
+    pDC->SelectPalette(pPalette, TRUE);
     pDC->RealizePalette();
   }
 
@@ -157,7 +160,7 @@ int CImgVuDoc::Show(CImgVuWnd* pWnd) {
   int cw = rcClient.Width();
   int ch = rcClient.Height();
   long long w = m_pDIB->Width();
-  if (g_nDisplayMode != kEmbeddedMode) w *= 2;  // decoded and matched side by side
+  if (m_nDisplayMode != kEmbeddedMode) w *= 2;  // decoded and matched side by side
   long long h = m_pDIB->Height();
 
   pWnd->m_nHScrollMax = ScrollMax(w, cw);
@@ -178,13 +181,18 @@ int CImgVuDoc::Show(CImgVuWnd* pWnd) {
   else
     pWnd->ShowScrollBar(SB_BOTH, FALSE);
 
-  m_pDIB->Draw(pDC, pWnd->m_nHScrollPos, pWnd->m_nVScrollPos);
+  m_pDIB->Draw(pDC, pWnd->m_nHScrollPos, pWnd->m_nVScrollPos, m_nDisplayMode);
   pWnd->ReleaseDC(pDC);
   return 1;
 }
 
-int CImgVuDoc::RepaintForPalette() {
-  if (m_pImagePalette == nullptr || g_pCurrentWnd == nullptr) return 0;
-  g_pCurrentWnd->InvalidateRect(nullptr, TRUE);
+CPalette* CImgVuDoc::ShownPalette() const {
+  if (m_pImagePalette != nullptr) return m_pImagePalette;
+  return m_pDIB != nullptr ? m_pDIB->m_pPalette : nullptr;
+}
+
+int CImgVuDoc::RepaintForPalette(CImgVuWnd* pWnd) {
+  if (ShownPalette() == nullptr || pWnd == nullptr) return 0;
+  pWnd->InvalidateRect(nullptr, TRUE);
   return 1;
 }

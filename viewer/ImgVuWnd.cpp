@@ -68,7 +68,7 @@ CImgVuWnd::CImgVuWnd()
       m_scrollInfo{} {}
 
 CImgVuWnd::~CImgVuWnd() {
-  // Another instance's palette change repaints the current window.
+  // The next load's Show must not draw into a deleted window.
   if (g_pCurrentWnd == this) g_pCurrentWnd = nullptr;
 }
 
@@ -100,7 +100,7 @@ void CImgVuWnd::OnPaint() {
 
 void CImgVuWnd::OnPaletteChanged(CWnd* pFocusWnd) {
   if (pFocusWnd == this) return;
-  if (CImgVuDoc* pDoc = Document()) pDoc->RepaintForPalette();
+  if (CImgVuDoc* pDoc = Document()) pDoc->RepaintForPalette(this);
 }
 
 // The click is consumed: the browser's window does not see it.

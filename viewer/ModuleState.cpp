@@ -9,7 +9,6 @@ int g_bEmbeddedProfile = 0;
 CString g_strProfilePaths[kMaxProfilePaths];
 int g_nProfilePaths = 0;
 CString g_strWindowsDir;
-int g_nDisplayMode = 0;
 
 namespace {
 int g_nEngineUsers = 0;

@@ -17,7 +17,6 @@ extern int g_bEmbeddedProfile;            // 1 once the current image's profile 
 extern CString g_strProfilePaths[kMaxProfilePaths];  // saved source profiles; [0] is matched
 extern int g_nProfilePaths;               // entries of g_strProfilePaths in use
 extern CString g_strWindowsDir;           // the Windows directory, ending in one backslash
-extern int g_nDisplayMode;                // NP_EMBED or NP_FULL of the image being loaded
 
 // Records a saved profile after those already recorded. A full table keeps what it
 // has and refuses the new path: entry 0 is the one matched, and nothing may be written

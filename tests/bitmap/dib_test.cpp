@@ -2,7 +2,6 @@
 // drawing at scroll offsets, printing, quantizing and the bitmap's own palette.
 #include "bitmap/Dib.h"
 #include "bitmap/Quantize.h"
-#include "viewer/ModuleState.h"
 
 #include <platform/person.h>
 #include <platform/printer.h>
@@ -42,6 +41,9 @@ Rgb FromSurface(std::uint32_t pixel) {
   return {int(pixel >> 16 & 0xFF), int(pixel >> 8 & 0xFF), int(pixel & 0xFF)};
 }
 
+// The NPAPI modes Draw is given: embedded in a page, or the whole browser window.
+constexpr int kEmbedded = 1;
+constexpr int kFullPage = 2;
 constexpr std::uint32_t kBackground = 0x00123456;
 const Rgb kBackgroundRgb = FromSurface(kBackground);
 
@@ -62,13 +64,11 @@ class DibTest : public ::testing::Test {
   void SetUp() override {
     m_pPrevious = platform::SetPerson(&person);
     m_nBlocks = platform::testing::LiveGlobalBlocks();
-    g_nDisplayMode = 1;
   }
   void TearDown() override {
     platform::testing::FailNthGlobalAlloc(0);
     platform::testing::SetGlobalAllocLimit(0);
     platform::SetPerson(m_pPrevious);
-    g_nDisplayMode = 0;
     EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nBlocks) << "global blocks leaked";
   }
 
@@ -639,7 +639,7 @@ TEST_F(DibTest, DrawsBmpsDjpegWritesAtScrollOffsetsAsDjpegDecodes) {
       const std::pair<int, int> offsets[] = {{0, 0}, {5, 0}, {0, 7}, {3, 9}, {picture.width - 1, picture.height - 1}};
       for (auto [x, y] : offsets) {
         window.Clear();
-        dib.Draw(&window.dc, x, y);
+        dib.Draw(&window.dc, x, y, kEmbedded);
         ExpectScrolled(window, x, y, picture.width, picture.height,
                        [&](int px, int py) { return picture.At(px, py); });
       }
@@ -658,8 +658,8 @@ TEST_F(DibTest, TopDownAndBottomUpCopiesScrollAlike) {
   for (auto [x, y] : offsets) {
     a.Clear();
     b.Clear();
-    bottomUp->Draw(&a.dc, x, y);
-    topDown->Draw(&b.dc, x, y);
+    bottomUp->Draw(&a.dc, x, y, kEmbedded);
+    topDown->Draw(&b.dc, x, y, kEmbedded);
     ExpectScrolled(a, x, y, w, h, Pattern);
     ExpectScrolled(b, x, y, w, h, Pattern);
   }
@@ -668,29 +668,33 @@ TEST_F(DibTest, TopDownAndBottomUpCopiesScrollAlike) {
 TEST_F(DibTest, EmbeddedModeDrawsTheMatchedPixelsAlone) {
   auto dib = MakeDib24(4, 3, [](int x, int y) { return Solid(200, 0, 0, x, y); });
   SurfaceDC window(10, 5);
-  dib->Draw(&window.dc, 0, 0);
+  dib->Draw(&window.dc, 0, 0, kEmbedded);
   ExpectScrolled(window, 0, 0, 4, 3, [](int x, int y) { return Solid(200, 0, 0, x, y); });
 
   dib->m_hMatchedBits = Pixels24(4, 3, [](int x, int y) { return Solid(0, 0, 200, x, y); });
   window.Clear();
-  dib->Draw(&window.dc, 1, 1);
+  dib->Draw(&window.dc, 1, 1, kEmbedded);
   ExpectScrolled(window, 1, 1, 4, 3, [](int x, int y) { return Solid(0, 0, 200, x, y); });
 }
 
-TEST_F(DibTest, SideBySideModeDrawsTheMatchedPixelsOneWidthToTheRight) {
-  g_nDisplayMode = 2;
+// Full page: one picture twice as wide, decoded then matched, of which the window
+// shows the columns from the horizontal offset on.
+TEST_F(DibTest, SideBySideModeScrollsBothImagesAsOnePicture) {
   auto dib = MakeDib24(4, 3, [](int x, int y) { return Solid(200, 0, 0, x, y); });
   SurfaceDC window(12, 5);
-  dib->Draw(&window.dc, 0, 0);
+  dib->Draw(&window.dc, 0, 0, kFullPage);
   ExpectScrolled(window, 0, 0, 4, 3, [](int x, int y) { return Solid(200, 0, 0, x, y); });
 
   dib->m_hMatchedBits = Pixels24(4, 3, [](int x, int y) { return Solid(0, 0, 200, x, y); });
-  window.Clear();
-  dib->Draw(&window.dc, 0, 1);
-  for (int py = 0; py < 5; ++py) {
-    for (int px = 0; px < 12; ++px) {
-      Rgb expected = py >= 2 ? kBackgroundRgb : px < 4 ? Rgb{200, 0, 0} : px < 8 ? Rgb{0, 0, 200} : kBackgroundRgb;
-      ASSERT_EQ(window.At(px, py), expected) << px << "," << py;
+  for (int x : {0, 3, 6}) {
+    window.Clear();
+    dib->Draw(&window.dc, x, 1, kFullPage);
+    for (int py = 0; py < 5; ++py) {
+      for (int px = 0; px < 12; ++px) {
+        int column = px + x;  // of the double-width picture
+        Rgb expected = py >= 2 ? kBackgroundRgb : column < 4 ? Rgb{200, 0, 0} : column < 8 ? Rgb{0, 0, 200} : kBackgroundRgb;
+        ASSERT_EQ(window.At(px, py), expected) << x << ": " << px << "," << py;
+      }
     }
   }
 }
@@ -701,11 +705,10 @@ TEST_F(DibTest, DrawPaintsNoBlockSmallerThanItsHeaderSays) {
   CDIB dib;
   dib.SetBitCount(24);
   SurfaceDC window(20, 20);
-  dib.Draw(&window.dc, 0, 0);
+  dib.Draw(&window.dc, 0, 0, kEmbedded);
   ExpectScrolled(window, 0, 0, 0, 0, Pattern);
-  g_nDisplayMode = 2;
   dib.m_hMatchedBits = GlobalAlloc(GMEM_MOVEABLE, 10);
-  dib.Draw(&window.dc, 0, 0);
+  dib.Draw(&window.dc, 0, 0, kFullPage);
   ExpectScrolled(window, 0, 0, 0, 0, Pattern);
 }
 
@@ -889,35 +892,32 @@ TEST_F(DibTest, QuantizeDoesNotHandOverABlockShorterThanItsRows) {
   before.ExpectSame(dib);
 }
 
-TEST_F(DibTest, QuantizeMatchedQuantizesTheMatchedPixelsUnderTheSharedHeader) {
-  auto dib = MakeDib24(5, 2, Pattern);
-  dib->m_hMatchedBits = Pixels24(5, 2, [](int x, int y) { return Rgb{x * 50, 255 - y * 90, 30}; });
-  std::vector<BYTE> expected = QuantizedBytes(*dib->m_pInfo, dib->m_hMatchedBits);
-  ASSERT_EQ(expected.size(), kDibInfoBytes + 8 * 2);
-  ASSERT_TRUE(dib->Quantize());
-  std::vector<BYTE> primary = BlockBytes(dib->m_hBits);
-  std::vector<BYTE> oldInfo = InfoBytes(*dib);
-
-  ASSERT_TRUE(dib->QuantizeMatched());
-  std::vector<BYTE> newInfo = InfoBytes(*dib);
-  EXPECT_EQ(newInfo, std::vector<BYTE>(expected.begin(), expected.begin() + kDibInfoBytes));
-  EXPECT_EQ(BlockBytes(dib->m_hMatchedBits), std::vector<BYTE>(expected.begin() + kDibInfoBytes, expected.end()));
-
-  // The decoded pixels now index the shared (matched) table: each shows the entry
-  // nearest to the colour it had before.
-  auto colour = [](const std::vector<BYTE>& info, int index) {
-    const BYTE* q = info.data() + 40 + 4 * index;
-    return std::array<int, 3>{q[2], q[1], q[0]};
-  };
-  auto distance = [](std::array<int, 3> a, std::array<int, 3> b) {
-    return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]);
-  };
-  std::vector<BYTE> remapped = BlockBytes(dib->m_hBits);
-  ASSERT_EQ(remapped.size(), primary.size());
-  for (size_t k = 0; k < primary.size(); ++k) {
-    std::array<int, 3> before = colour(oldInfo, primary[k]);
-    int shown = distance(colour(newInfo, remapped[k]), before);
-    for (int j = 0; j < 256; ++j) ASSERT_LE(shown, distance(colour(newInfo, j), before)) << k << " " << j;
+// Both blocks share one colour table, made for the decoded and the matched pixels
+// together: each block, read through it, keeps its own colours.
+TEST_F(DibTest, QuantizeMatchedMakesOneTableForBothBlocks) {
+  ColourAt decoded = [](int, int) { return Rgb{200, 60, 40}; };
+  ColourAt matched = [](int, int) { return Rgb{40, 180, 90}; };
+  for (bool bDecodedFirst : {true, false}) {
+    auto dib = MakeDib24(5, 3, decoded);
+    dib->m_hMatchedBits = Pixels24(5, 3, matched);
+    if (bDecodedFirst) {
+      ASSERT_TRUE(dib->Quantize());
+    }
+    ASSERT_TRUE(dib->QuantizeMatched());
+    EXPECT_EQ(dib->BitCount(), 8);
+    EXPECT_EQ(dib->Height(), 3);
+    for (auto [hBlock, colour] : {std::pair{dib->m_hBits, decoded}, std::pair{dib->m_hMatchedBits, matched}}) {
+      std::vector<BYTE> bits = BlockBytes(hBlock);
+      ASSERT_EQ(bits.size(), RowBytes(8, 5) * 3);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+          const RGBQUAD& q = Table(*dib)[bits[size_t(2 - y) * RowBytes(8, 5) + size_t(x)]];
+          Rgb want = colour(x, y);
+          EXPECT_NEAR(q.rgbRed, want.r, 12) << bDecodedFirst << " " << x << "," << y;
+          EXPECT_NEAR(q.rgbGreen, want.g, 12) << bDecodedFirst << " " << x << "," << y;
+          EXPECT_NEAR(q.rgbBlue, want.b, 12) << bDecodedFirst << " " << x << "," << y;
+        }
+    }
   }
 }
 

@@ -20,7 +20,7 @@ std::string ErrorOf(const std::vector<std::string>& args) {
 
 TEST(CommandLineTest, DefaultsAndEveryOption) {
   Options options = ParseCommandLine({"a.jpg"});
-  EXPECT_EQ(options.file, "a.jpg");
+  EXPECT_EQ(options.files, std::vector<std::string>{"a.jpg"});
   EXPECT_TRUE(options.fullPage);
   EXPECT_EQ(options.width, 800);
   EXPECT_EQ(options.height, 600);
@@ -61,13 +61,15 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.faults.failMemAlloc, 2u);
   EXPECT_TRUE(options.faults.bytewise);
   EXPECT_EQ(options.faults.destroyMidStream, 3);
-  EXPECT_EQ(options.file, "page.html");
+  EXPECT_EQ(options.files, std::vector<std::string>{"page.html"});
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+  // Every FILE, in order, each for a browser window of its own.
+  EXPECT_EQ(ParseCommandLine({"a.jpg", "--depth", "8", "p.html", "b.tif"}).files,
+            (std::vector<std::string>{"a.jpg", "p.html", "b.tif"}));
 }
 
 TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
   EXPECT_EQ(ErrorOf({}), "no FILE given");
-  EXPECT_EQ(ErrorOf({"a.jpg", "b.jpg"}), "one FILE only (also given: 'b.jpg')");
   EXPECT_EQ(ErrorOf({"--colour", "a.jpg"}), "unknown option '--colour'");
   EXPECT_EQ(ErrorOf({"a.jpg", "--size"}), "--size needs a value");
   EXPECT_EQ(ErrorOf({"--size", "800", "a.jpg"}), "--size takes WxH, not '800'");

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "../support/scratchdir.h"
+#include "host/Browser.h"
 
 namespace hosttest {
 namespace {
@@ -379,6 +380,44 @@ TEST_F(NphostTest, APageLaysItsEmbedsOutOneUnderTheOther) {
   EXPECT_EQ(shot.At(8, 216), kGreen);
   EXPECT_EQ(shot.At(207, 315), kGreen);
   EXPECT_EQ(shot.At(250, 250), kWhite);
+}
+
+// Each FILE is a browser window of its own in one load of the module; instances are
+// numbered across the windows and each window has its own screenshot.
+TEST_F(NphostTest, SeveralFilesOpenInWindowsOfTheirOwnInOneLoad) {
+  const std::string page = m_dir.Write("page.html", "<embed src=M0A1B2C3.JPG width=100 height=50>");
+  const Outcome outcome = RunScript(page, "instance 2\nlclick 1 1\npalette-changed other\n",
+                                    {"--size", "320x240", m_image});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> calls = Calls();
+  EXPECT_EQ(CountPrefix(calls, "NP_GetEntryPoints"), 1u);
+  EXPECT_EQ(CountPrefix(calls, "NP_Shutdown"), 1u);
+  EXPECT_EQ(CountPrefix(calls, "#1 NPP_New type=image/jpeg mode=2"), 1u);
+  EXPECT_TRUE(Contains(calls, "#1 NPP_SetWindow window=set x=0 y=0 width=320 height=240"));
+  EXPECT_EQ(CountPrefix(calls, "#2 NPP_New type=image/jpeg mode=1"), 1u);
+  EXPECT_TRUE(Contains(calls, "#2 NPP_SetWindow window=set x=8 y=8 width=100 height=50"));
+  EXPECT_TRUE(Contains(calls, "#2 WM_LBUTTONDOWN x=1 y=1"));
+  EXPECT_TRUE(Contains(calls, "#2 WM_PALETTECHANGED by=other"));
+  EXPECT_EQ(CountPrefix(calls, "#3 "), 0u);
+
+  const Png first = ReadPng(m_screenshot);
+  ASSERT_EQ(first.width, 320);
+  EXPECT_EQ(first.At(300, 200), kRed);
+  const Png second = ReadPng(m_dir / "screen-2.png");
+  ASSERT_EQ(second.width, 8 + 100 + 8);
+  EXPECT_EQ(second.At(2, 2), kWhite);
+  EXPECT_EQ(second.At(10, 10), kGreen);
+}
+
+TEST(ScreenshotPathTest, WindowsAfterTheFirstGetTheirNumberBeforeTheExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"out.png", "out-3.png"},         {"/a.b/out", "/a.b/out-3"},
+      {"dir/.hidden", "dir/.hidden-3"}, {"x.tar.png", "x.tar-3.png"},
+  };
+  for (const auto& [path, third] : cases) {
+    EXPECT_EQ(nphost::Browser::ScreenshotPath(path, 1), path);
+    EXPECT_EQ(nphost::Browser::ScreenshotPath(path, 3), third);
+  }
 }
 
 TEST_F(NphostTest, AnEmbedWhoseFileIsMissingHasAnInstanceButNoStream) {

@@ -122,7 +122,6 @@ class PluginTest : public ::testing::Test {
     // The binding a let-go document kept lives on with the module.
     while (ColorEngineUsers() > 0) ReleaseColorEngine();
     g_bEngineReady = 0;
-    g_nDisplayMode = 0;
   }
 
   NPP NewInstance(uint16_t wMode = NP_EMBED) {
@@ -287,7 +286,7 @@ TEST_F(PluginTest, FileIsShownInTheInstancesModeInItsWindow) {
   g_bEmbeddedProfile = 1;
   NPStream stream{};
   NPP_StreamAsFile(npp, &stream, Picture().c_str());
-  EXPECT_EQ(g_nDisplayMode, NP_FULL);
+  EXPECT_EQ(Record(npp)->document->m_nDisplayMode, NP_FULL);
   EXPECT_EQ(g_bEmbeddedProfile, 0);
   EXPECT_EQ(Record(npp)->window->m_hWnd, hwnd);
   EXPECT_EQ(PixelAt(hwnd, 4, 3), kPicturePixel);
@@ -347,10 +346,8 @@ TEST_F(PluginTest, WithdrawnWindowTearsTheInstanceDown) {
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(hwnd, GWL_WNDPROC)), &BrowserProc);
   EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
 
-  g_nDisplayMode = 7;
   g_bEmbeddedProfile = 1;
-  NPP_StreamAsFile(npp, nullptr, Picture().c_str());
-  EXPECT_EQ(g_nDisplayMode, 7);  // nothing happened
+  NPP_StreamAsFile(npp, nullptr, Picture().c_str());  // nothing happens
   EXPECT_EQ(g_bEmbeddedProfile, 1);
   EXPECT_EQ(PixelAt(hwnd, 4, 3), 0xFFFFFFu);
   EXPECT_EQ(SetWindow(npp, nullptr), NPERR_NO_ERROR);  // no window: nothing to do
@@ -425,6 +422,11 @@ TEST_F(PluginTest, OnlyTheFirstTeardownDestroysItsDocument) {
   EXPECT_EQ(ColorEngineUsers(), 2);
   EXPECT_EQ(NPP_Destroy(third, nullptr), NPERR_NO_ERROR);
   EXPECT_EQ(ColorEngineUsers(), 1);
+
+  // Shutting the module down releases what the let-go documents kept.
+  EXPECT_EQ(NP_Shutdown(), NPERR_NO_ERROR);
+  EXPECT_EQ(ColorEngineUsers(), 0);
+  EXPECT_EQ(g_pColorEngine, nullptr);
 }
 
 }  // namespace

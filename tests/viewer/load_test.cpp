@@ -61,7 +61,7 @@ class LoadTest : public ViewerTest {
   }
   // A document shown full-page in a window large enough for both renderings.
   CImgVuDoc* ShowFullPage(const std::string& path) {
-    g_nDisplayMode = 2;
+    m_nMode = 2;
     CImgVuDoc* pDoc = NewDocument();
     m_pWnd = NewWindow(pDoc, 100, 40);
     if (g_bEngineReady) ChooseMonitor("sRGB");
@@ -172,7 +172,7 @@ TEST_F(LoadTest, MissingEngineShowsTheImageUnmatchedWithoutAMessage) {
   HideEngine();
   CImgVuDoc* pDoc = NewDocument();
   EXPECT_EQ(g_bEngineReady, 0);
-  g_nDisplayMode = 2;
+  pDoc->m_nDisplayMode = 2;
   CImgVuWnd* pWnd = NewWindow(pDoc, 100, 40);
   ASSERT_EQ(pDoc->Open(pWnd, RgbTiff(ReadBytes(kSwappedProfile)).c_str()), 1);
   EXPECT_EQ(pDoc->m_pDIB->m_hMatchedBits, nullptr);

@@ -19,7 +19,6 @@ TEST(ModuleStateTest, EverythingIsEmptyBeforeTheFirstDocument) {
   EXPECT_EQ(g_bEngineReady, 0);
   EXPECT_EQ(g_bEmbeddedProfile, 0);
   EXPECT_EQ(g_nProfilePaths, 0);
-  EXPECT_EQ(g_nDisplayMode, 0);
   EXPECT_TRUE(g_strWindowsDir.IsEmpty());
   for (const CString& path : g_strProfilePaths) EXPECT_TRUE(path.IsEmpty());
 }

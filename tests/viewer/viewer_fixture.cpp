@@ -45,7 +45,6 @@ void ViewerTest::SetUp() {
   m_zirnHome = std::make_unique<testsupport::ScopedEnv>("ZIRN_HOME", m_scratch / "zirn");
   m_pPreviousPerson = platform::SetPerson(&m_person);
   platform::SetScreen(1024, 768, 24);
-  g_nDisplayMode = 1;
 
   static int nSerial = 0;
   m_className = "ViewerTestBrowser" + std::to_string(++nSerial);
@@ -71,7 +70,6 @@ void ViewerTest::TearDown() {
   platform::SetPerson(m_pPreviousPerson);
   platform::SetScreen(1024, 768, 24);
   platform::testing::SetApplicationDirectories({});
-  g_nDisplayMode = 0;
   g_bEmbeddedProfile = 0;
   g_bEngineReady = 0;
   g_pCurrentWnd = nullptr;
@@ -82,6 +80,7 @@ void ViewerTest::TearDown() {
 
 CImgVuDoc* ViewerTest::NewDocument() {
   auto* pDoc = new CImgVuDoc;
+  pDoc->m_nDisplayMode = m_nMode;
   m_documents.push_back(pDoc);
   return pDoc;
 }

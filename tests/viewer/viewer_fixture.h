@@ -69,6 +69,7 @@ class ViewerTest : public ::testing::Test {
 
   RecordingPerson m_person;
   testsupport::ScratchDir m_scratch;
+  int m_nMode = 1;  // the display mode NewDocument gives its documents (NP_EMBED)
 
  private:
   void Forget(CImgVuDoc* pDoc);

@@ -39,7 +39,7 @@ TEST_F(WindowTest, PictureThatFitsNeedsNoBars) {
 }
 
 TEST_F(WindowTest, FullPageDoublesTheWidthAndShowsOnlyTheHorizontalBar) {
-  g_nDisplayMode = 2;
+  m_nMode = 2;
   CImgVuWnd* pWnd = Showing(300, 200, 500, 300);
   EXPECT_EQ(pWnd->m_nHScrollMax, 100);
   EXPECT_EQ(pWnd->m_nVScrollMax, 0);
@@ -52,7 +52,7 @@ TEST_F(WindowTest, FullPageDoublesTheWidthAndShowsOnlyTheHorizontalBar) {
 }
 
 TEST_F(WindowTest, StepsAreClampedToTheRange) {
-  g_nDisplayMode = 2;
+  m_nMode = 2;
   CImgVuWnd* pWnd = Showing(300, 200, 500, 300);
   Scroll(pWnd, WM_HSCROLL, SB_THUMBPOSITION, 98);
   ASSERT_EQ(pWnd->m_nHScrollPos, 98);
@@ -80,7 +80,7 @@ TEST_F(WindowTest, StepsAreClampedToTheRange) {
 }
 
 TEST_F(WindowTest, ThumbMovesThePictureOnlyWhenReleased) {
-  g_nDisplayMode = 2;
+  m_nMode = 2;
   CImgVuWnd* pWnd = Showing(300, 200, 500, 300);
   for (UINT nCode : {UINT{SB_THUMBTRACK}, UINT{SB_TOP}, UINT{SB_BOTTOM}, UINT{SB_ENDSCROLL}}) {
     Scroll(pWnd, WM_HSCROLL, nCode, 40);
@@ -187,7 +187,7 @@ class PaletteChangeTest : public ViewerTest {
   }
 };
 
-TEST_F(PaletteChangeTest, ChangeByAnotherWindowRepaintsTheCurrentWindow) {
+TEST_F(PaletteChangeTest, ChangeByAnotherWindowRepaintsThisWindow) {
   CImgVuDoc* pDoc = NewDocument();
   CImgVuWnd* pWnd = NewWindow(pDoc, 50, 50);
   CImgVuWnd* pOther = NewWindow(nullptr, 50, 50);
@@ -199,10 +199,12 @@ TEST_F(PaletteChangeTest, ChangeByAnotherWindowRepaintsTheCurrentWindow) {
   EXPECT_FALSE(NeedsPaint(pWnd));  // its own change
   SendMessageA(pWnd->m_hWnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(pOther->m_hWnd), 0);
   EXPECT_TRUE(NeedsPaint(pWnd));
-  EXPECT_EQ(pDoc->RepaintForPalette(), 1);
+  EXPECT_EQ(pDoc->RepaintForPalette(pWnd), 1);
+  EXPECT_EQ(pDoc->RepaintForPalette(nullptr), 0);
 }
 
-TEST_F(PaletteChangeTest, TheWindowRepaintedIsThatOfTheMostRecentLoad) {
+// Not only the window of the most recent load: each repaints itself.
+TEST_F(PaletteChangeTest, TheWindowRepaintedIsTheOneThatHeardOfTheChange) {
   CImgVuDoc* pFirst = NewDocument();
   CImgVuWnd* pFirstWnd = NewWindow(pFirst, 50, 50);
   ASSERT_EQ(pFirst->Open(pFirstWnd, Path("palette.tif").c_str()), 1);
@@ -213,28 +215,24 @@ TEST_F(PaletteChangeTest, TheWindowRepaintedIsThatOfTheMostRecentLoad) {
   ValidateRect(pFirstWnd->m_hWnd, nullptr);
   ValidateRect(pSecondWnd->m_hWnd, nullptr);
   SendMessageA(pFirstWnd->m_hWnd, WM_PALETTECHANGED, 0, 0);
-  EXPECT_FALSE(NeedsPaint(pFirstWnd));
-  EXPECT_TRUE(NeedsPaint(pSecondWnd));
+  EXPECT_TRUE(NeedsPaint(pFirstWnd));
+  EXPECT_FALSE(NeedsPaint(pSecondWnd));
 }
 
-TEST_F(PaletteChangeTest, JpegAndEmptyDocumentsAreNotRepainted) {
-  CImgVuDoc* pJpeg = NewDocument();
-  CImgVuWnd* pJpegWnd = NewWindow(pJpeg, 50, 50);
-  ASSERT_EQ(pJpeg->Open(pJpegWnd, Path("photo.jpg").c_str()), 1);
-  ValidateRect(pJpegWnd->m_hWnd, nullptr);
-  SendMessageA(pJpegWnd->m_hWnd, WM_PALETTECHANGED, 0, 0);
-  EXPECT_FALSE(NeedsPaint(pJpegWnd));
-  EXPECT_EQ(pJpeg->RepaintForPalette(), 0);
-
-  // A palette document whose window went: nothing named to repaint.
-  CImgVuDoc* pTiff = NewDocument();
-  CImgVuWnd* pTiffWnd = NewWindow(pTiff, 50, 50);
-  ASSERT_EQ(pTiff->Open(pTiffWnd, Path("palette.tif").c_str()), 1);
-  DeleteWindow(pTiffWnd);
-  EXPECT_EQ(pTiff->RepaintForPalette(), 0);
+// A JPEG has a palette to realise only on a palette screen, inside its bitmap.
+TEST_F(PaletteChangeTest, DocumentsWithoutAPaletteAreNotRepainted) {
+  for (int nDepth : {24, 8}) {
+    platform::SetScreen(1024, 768, nDepth);
+    CImgVuDoc* pJpeg = NewDocument();
+    CImgVuWnd* pJpegWnd = NewWindow(pJpeg, 50, 50);
+    ASSERT_EQ(pJpeg->Open(pJpegWnd, Path("photo.jpg").c_str()), 1);
+    ValidateRect(pJpegWnd->m_hWnd, nullptr);
+    SendMessageA(pJpegWnd->m_hWnd, WM_PALETTECHANGED, 0, 0);
+    EXPECT_EQ(NeedsPaint(pJpegWnd), nDepth == 8) << nDepth;
+  }
 }
 
-TEST_F(PaletteChangeTest, LoadOnAPaletteScreenHasOtherPaletteDocumentsRepaintIt) {
+TEST_F(PaletteChangeTest, LoadOnAPaletteScreenHasEarlierWindowsRepaintThemselves) {
   platform::SetScreen(1024, 768, 8);
   // Colours outside the static ones, so realising takes free system palette entries.
   WritePaletteTiff(Path("first.tif"), 8, 8, [](int, int) { return uint8_t{1}; },
@@ -252,13 +250,14 @@ TEST_F(PaletteChangeTest, LoadOnAPaletteScreenHasOtherPaletteDocumentsRepaintIt)
   CImgVuWnd* pWnd = NewWindow(pDoc, 50, 50);
   ValidateRect(pWnd->m_hWnd, nullptr);
   ASSERT_EQ(pDoc->Open(pWnd, Path("second.tif").c_str()), 1);
-  // Realising the new palette changed the system palette; the earlier window heard
-  // of it and asked for the current window, the new one, to be repainted. This one
-  // ignored its own change.
-  EXPECT_FALSE(NeedsPaint(pEarlierWnd));
-  EXPECT_TRUE(NeedsPaint(pWnd));
-  // Painting realises the same palette again: nothing changes, nobody asks again.
-  PaintPending(pWnd);
+  // Realising the new palette changed the system palette: the earlier window heard
+  // of it and repaints itself; this one ignored its own change.
+  EXPECT_TRUE(NeedsPaint(pEarlierWnd));
+  EXPECT_FALSE(NeedsPaint(pWnd));
+  // Its repaint finds every free entry taken by the new palette, so nothing changes
+  // and nobody asks again.
+  PaintPending(pEarlierWnd);
+  EXPECT_FALSE(NeedsPaint(pWnd));
   EXPECT_EQ(PixelAt(pWnd, 2, 2), 0xC80A96u);
 }
 
