@@ -315,7 +315,7 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     if (!output.Allocate(nBlockBytes, FALSE)) RaiseImgVuError(kOutOfMemory, 0);
 
     CTiffMatcher matcher;
-    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed && nBitsPerPixel >= 2);
+    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed && nBitsPerPixel >= 2, layout == Layout::kCmyk);
 
     Conversion conv = {layout, m_wPredictor == kHorizontalDifferencing, IndexMap(*this)};
     RowSink sink = {output.Bits(), &matcher, static_cast<size_t>(nStride), static_cast<size_t>(m_lImageWidth),

@@ -1,6 +1,7 @@
 // TIFFs as libtiff's own tools write them: every layout the viewer cannot show is
 // refused with the conversion message, and `tiffcp -c lzw` turns the compressed ones
-// into files it shows, profile and all.
+// into files it shows, profile and all. A CMYK TIFF whose profile the engine cannot
+// open is still shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -110,6 +111,29 @@ TEST_F(TiffLayoutTest, GreyWithoutPhotometricHasBlackAtZero) {
   e2e::Screenshot shot = Show("grey.tif", &texts);
   EXPECT_TRUE(texts.empty());
   for (int x : {0, 3, 31}) EXPECT_EQ(shot.At(x, 0), ToPixel(Rgb{uint8_t(x * 8), uint8_t(x * 8), uint8_t(x * 8)})) << x;
+}
+
+TEST_F(TiffLayoutTest, CmykWhoseSessionCannotStartIsShownUnmatched) {
+  // The printer profile cut inside its first table: the engine names it but cannot
+  // begin a session with it.
+  viewertest::Bytes icc = viewertest::ReadBytes("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+  ASSERT_GT(icc.size(), 1400u);
+  icc.resize(1400);
+  e2e::TiffImage image{kSide, kSide, 4, 5, {}, icc, {}};
+  const uint8_t kRedInk[] = {0, 255, 255, 0}, kOtherInk[] = {200, 0, 50, 30};
+  for (int y = 0; y < kSide; ++y) {
+    for (int x = 0; x < kSide; ++x) {
+      const uint8_t* pInk = x < kSide / 2 ? kRedInk : kOtherInk;
+      image.pixels.insert(image.pixels.end(), pInk, pInk + 4);
+    }
+  }
+  e2e::WriteTiff(m_scratch / "cmyk.tif", image);
+  std::vector<std::string> texts;
+  e2e::Screenshot shot = Show("cmyk.tif", &texts);
+  EXPECT_EQ(texts, std::vector<std::string>{"Failed in BeginMatchingSession (error=>6)"});
+  EXPECT_EQ(shot.At(3, 3), ToPixel(Rgb{255, 0, 0}));
+  EXPECT_EQ(shot.At(kSide - 3, 3), ToPixel(Rgb{25, 225, 175}));
+  EXPECT_EQ(shot.At(kSide + 3, 3), kWhite) << "no matched copy";
 }
 
 }  // namespace

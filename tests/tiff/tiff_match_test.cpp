@@ -182,6 +182,18 @@ TEST_F(MatchTest, FailedSessionStartShowsItsNumberAndMatchingGoesOn) {
   EXPECT_EQ(m_engine.matchCounts.size(), 2u);
 }
 
+TEST_F(MatchTest, CmykWhoseSessionCannotStartIsShownUnmatched) {
+  m_engine.nBeginResult = 7;
+  m_engine.nMatchResult = 3;  // as the engine answers without a session
+  Decoded d = tifftest::DecodeBytes(Image(4, 8, 5, {0, 0, 0, 0, 255, 0, 0, 0}, 2));
+  ASSERT_TRUE(d.Ok()) << d.nConvert;
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Failed in BeginMatchingSession (error=>7)"});
+  EXPECT_EQ(d.pDIB->m_hMatchedBits, nullptr);
+  EXPECT_TRUE(m_engine.matchInputs.empty());
+  EXPECT_EQ(Ends(), 0);
+  EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0], (Bytes{255, 255, 255, 255, 255, 0}));
+}
+
 TEST_F(MatchTest, ImageWithoutProfileIsNotMatchedAfterOneWithIt) {
   ASSERT_TRUE(tifftest::DecodeBytes(Image(3, 8, 2, {1, 2, 3}, 1)).Ok());
   ASSERT_EQ(g_nProfilePaths, 1);
