@@ -304,7 +304,6 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
   try {
     Layout layout = CheckLayout(*this);
     if (!pDIB->Create(m_lImageWidth, m_lImageLength)) RaiseImgVuError(kOutOfMemory, 0);
-    int nBitsPerPixel = m_wSamplesPerPixel * m_wBitsPerSample;
     if (layout != Layout::kIndexed) pDIB->SetBitCount(24);
 
     LPBITMAPINFOHEADER pInfo = pDIB->m_pInfo;
@@ -315,7 +314,8 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     if (!output.Allocate(nBlockBytes, FALSE)) RaiseImgVuError(kOutOfMemory, 0);
 
     CTiffMatcher matcher;
-    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed && nBitsPerPixel >= 2, layout == Layout::kCmyk);
+    // Packed indices go through the colour map like 8-bit ones.
+    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed, layout == Layout::kCmyk);
 
     Conversion conv = {layout, m_wPredictor == kHorizontalDifferencing, IndexMap(*this)};
     RowSink sink = {output.Bits(), &matcher, static_cast<size_t>(nStride), static_cast<size_t>(m_lImageWidth),

@@ -133,13 +133,18 @@ TEST_F(MatchTest, FailedColorMapMatchEndsTheSessionAtOnce) {
   EXPECT_EQ(Ends(), 2) << "at once, and again at the end of the conversion";
 }
 
-TEST_F(MatchTest, GreyAndBilevelImagesMatchNoColorMap) {
+TEST_F(MatchTest, PackedPaletteImagesHaveTheirColorMapMatchedAndGreyOnesNone) {
   Decoded grey = tifftest::DecodeBytes(Image(1, 8, 1, {0, 1, 2}, 3));
   ASSERT_TRUE(grey.Ok());
-  Decoded bilevel = tifftest::DecodeBytes(Image(1, 1, 3, {0x80}, 1, 2));
-  ASSERT_TRUE(bilevel.Ok());
   EXPECT_TRUE(m_engine.matchCounts.empty());
   EXPECT_NE(grey.pDIB->m_hMatchedBits, nullptr);
+  for (uint16_t wBits : {1, 2, 4}) {
+    m_engine.matchCounts.clear();
+    Decoded d = tifftest::DecodeBytes(Image(1, wBits, 3, {0x80}, 1, 1 << wBits));
+    ASSERT_TRUE(d.Ok()) << wBits;
+    EXPECT_EQ(m_engine.matchCounts, std::vector<int32_t>{1 << wBits}) << wBits;
+    EXPECT_EQ(d.pTIFF->m_pColorMap[1].red, 2000 + 256 + 1) << wBits;
+  }
 }
 
 TEST_F(MatchTest, MonitorProfileThatCannotBeHad) {
