@@ -178,8 +178,9 @@ BOOL CJPG::ReadApp2ProfileChunk() {
   m_lChunkData = static_cast<LONG>(ReadLong());
   if (m_bEndOfFile) return FALSE;
   if (m_nChunk == 1 && !OpenTempProfile()) return FALSE;
-  // The byte count is unsigned: a count past the end of the file ends the scan there.
-  return StoreChunk(static_cast<DWORD>(m_lChunkData));
+  // The byte count is signed: a negative one copies nothing, and a count past the end
+  // of the file ends the scan there.
+  return StoreChunk(m_lChunkData > 0 ? static_cast<ULONGLONG>(m_lChunkData) : 0);
 }
 
 BOOL CJPG::OpenTempProfile() {

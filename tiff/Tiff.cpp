@@ -62,7 +62,8 @@ CTIFF::CTIFF()
       m_wPredictor(1),
       m_lStripByteCountCount(0),
       m_wSampleFormat(1),
-      m_bTiled(FALSE) {}
+      m_bTiled(FALSE),
+      m_bPhotometricGiven(FALSE) {}
 
 CTIFF::~CTIFF() {
   delete[] m_plStripByteCounts;

@@ -5,8 +5,9 @@
 // What it converts: one sample of 1, 2, 4 or 8 bits (grey or palette; packed samples
 // unpacked to one index a pixel), three 8-bit samples (RGB) and four 8-bit samples
 // with Photometric 5 (CMYK), in strips, uncompressed or LZW, with or without
-// horizontal differencing. Every other layout is refused by ConvertToDIB instead of
-// being shown as noise. Rows come out top row first (the viewer inverts the height).
+// horizontal differencing. Every other layout, compression or photometric
+// interpretation is refused by ConvertToDIB instead of being shown as noise. Rows
+// come out top row first (the viewer inverts the height).
 #pragma once
 
 #include <afx.h>
@@ -68,7 +69,7 @@ class CTIFF : public CObject, public CColorMapSource {
   static void SwapLongs(const void* pSource, void* pDest, size_t nBytes);
 
   // The bytes of strip lStrip, decoded: null when the strip does not exist, has no byte
-  // count or cannot be read or decoded. Raises for the refused compressions 2 and 32773.
+  // count or cannot be read or decoded. Raises for every compression but none and LZW.
   std::unique_ptr<BYTE[]> ReadStrip(CFile* pFile, int32_t lStrip, DWORD* pdwLength);
   // The decoded bytes of an LZW strip, or null when it is corrupt.
   std::unique_ptr<BYTE[]> DecodeLzwStrip(const BYTE* pStrip, DWORD dwCount, DWORD* pdwDecoded);
@@ -119,6 +120,7 @@ class CTIFF : public CObject, public CColorMapSource {
 
   int16_t m_wSampleFormat;      // SampleFormat (339); 1 = unsigned integers
   BOOL m_bTiled;                // the file has tile tags (322..325)
+  BOOL m_bPhotometricGiven;     // the file has PhotometricInterpretation (262)
   CString m_strSourceProfile;   // the profile file saved from this image, or empty
   CProfileLock m_lockProfile;   // from saving the profile to the session's begin
 };

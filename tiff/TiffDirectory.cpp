@@ -128,7 +128,11 @@ const TagEntry kTagTable[] = {
     {257, [](CTIFF& t, const TagValue& v) { t.m_lImageLength = static_cast<int32_t>(v.ShortOrLong()); }},
     {258, [](CTIFF& t, const TagValue& v) { t.m_wBitsPerSample = static_cast<int16_t>(v.Short(0)); }},
     {259, [](CTIFF& t, const TagValue& v) { t.m_wCompression = static_cast<int16_t>(v.Short(0)); }},
-    {262, [](CTIFF& t, const TagValue& v) { t.m_wPhotometric = static_cast<int16_t>(v.Short(0)); }},
+    {262,
+     [](CTIFF& t, const TagValue& v) {
+       t.m_wPhotometric = static_cast<int16_t>(v.Short(0));
+       t.m_bPhotometricGiven = TRUE;
+     }},
     {263, [](CTIFF& t, const TagValue& v) { t.m_wThreshholding = v.FirstByte(); }},
     {264, [](CTIFF& t, const TagValue& v) { t.m_wCellWidth = v.FirstByte(); }},
     {265, [](CTIFF& t, const TagValue& v) { t.m_wCellLength = v.FirstByte(); }},

@@ -32,7 +32,7 @@ BOOL CTiffMatcher::MonitorProfile(CProfileLock* pLock, char** ppszMonitor) const
   return TRUE;
 }
 
-void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMap) {
+void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMap, BOOL bCmyk) {
   // The profile is this image's own, also when the path table was already full.
   if (!g_bEmbeddedProfile || !g_bEngineReady || g_pColorEngine == nullptr) return;
   if (pTIFF->m_strSourceProfile.IsEmpty()) return;
@@ -45,6 +45,7 @@ void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMa
     CString strMessage;
     strMessage.Format("Failed in BeginMatchingSession (error=>%d)", static_cast<int>(nResult));
     PluginMessageBox(strMessage);
+    if (bCmyk) return;
   }
   m_bOn = TRUE;
   m_pfnMatch = g_pColorEngine->m_pfnMatch;

@@ -27,8 +27,9 @@ class CTiffMatcher {
   // off after the monitor profile cannot be had or was never chosen (with the
   // messages for both). Allocates the matched block of nBlockBytes (not cleared: the
   // conversion writes all of it), raising when it cannot be had. With bMatchColorMap
-  // the reader's colour map is matched in place.
-  void Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMap);
+  // the reader's colour map is matched in place. A CMYK image (bCmyk) whose session
+  // cannot start is left unmatched: every one of its pixels would fail.
+  void Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMap, BOOL bCmyk);
 
   BOOL IsOn() const { return m_bOn; }
   // The matched block, at the same offsets as the conversion's output; null when off.

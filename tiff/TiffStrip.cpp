@@ -27,9 +27,8 @@
 
 namespace {
 
-constexpr int16_t kCompressionCcitt1D = 2;
+constexpr int16_t kCompressionNone = 1;
 constexpr int16_t kCompressionLzw = 5;
-constexpr int16_t kCompressionPackBits = static_cast<int16_t>(32773);
 constexpr int32_t kRefusedCompressionId = 0x10017;
 constexpr int32_t kRefusedLayoutId = 0x10018;
 constexpr int16_t kRefused = -1;
@@ -37,24 +36,40 @@ constexpr int16_t kOutOfMemory = -108;
 constexpr int kConversionFailed = 20;
 
 constexpr int16_t kWhiteIsZero = 0;
+constexpr int16_t kBlackIsZero = 1;
+constexpr int16_t kRgb = 2;
 constexpr int16_t kPalette = 3;
 constexpr int16_t kSeparated = 5;
 constexpr int16_t kHorizontalDifferencing = 2;
 
 enum class Layout { kIndexed, kRgb, kCmyk };
 
-// The layout of the image, or a refusal raised for one it does not convert.
+// The photometric interpretation, guessed from the samples when the file gives none:
+// a colour map makes indices, one sample without one grey with black at 0, three
+// samples RGB.
+int16_t Photometric(const CTIFF& tiff) {
+  if (tiff.m_bPhotometricGiven) return tiff.m_wPhotometric;
+  if (tiff.m_wSamplesPerPixel == 1) return tiff.m_pColorMap != nullptr ? kPalette : kBlackIsZero;
+  return tiff.m_wSamplesPerPixel == 3 ? kRgb : tiff.m_wPhotometric;
+}
+
+// The layout of the image, or a refusal raised for one it does not convert: other
+// sample sizes and arrangements, and colour spaces (YCbCr, CIELab, masks) whose
+// samples the conversion would show as noise.
 Layout CheckLayout(const CTIFF& tiff) {
   int nBits = tiff.m_wBitsPerSample;
   int nSamples = tiff.m_wSamplesPerPixel;
+  int16_t wPhotometric = Photometric(tiff);
   BOOL bBitsOk = nBits == 1 || nBits == 2 || nBits == 4 || nBits == 8;
   BOOL bRefused = tiff.m_lImageWidth < 0 || tiff.m_lImageLength < 0 || !bBitsOk ||
                   tiff.m_wSampleFormat != 1 || tiff.m_wFillOrder == 2 || tiff.m_bTiled ||
                   (nSamples > 1 && tiff.m_wPlanarConfig == 2);
   if (!bRefused) {
-    if (nSamples == 1 && (nBits == 8 || tiff.m_wPredictor != kHorizontalDifferencing)) return Layout::kIndexed;
-    if (nSamples == 3 && nBits == 8) return Layout::kRgb;
-    if (nSamples == 4 && nBits == 8 && tiff.m_wPhotometric == kSeparated) return Layout::kCmyk;
+    BOOL bIndexed = wPhotometric == kWhiteIsZero || wPhotometric == kBlackIsZero || wPhotometric == kPalette;
+    if (nSamples == 1 && bIndexed && (nBits == 8 || tiff.m_wPredictor != kHorizontalDifferencing))
+      return Layout::kIndexed;
+    if (nSamples == 3 && nBits == 8 && wPhotometric == kRgb) return Layout::kRgb;
+    if (nSamples == 4 && nBits == 8 && wPhotometric == kSeparated) return Layout::kCmyk;
   }
   RaiseImgVuError(kRefused, kRefusedLayoutId);
 }
@@ -110,10 +125,11 @@ struct IndexMap {
 
   IndexMap(const CTIFF& tiff) {
     int nMax = (1 << tiff.m_wBitsPerSample) - 1;
+    int16_t wPhotometric = Photometric(tiff);
     for (int v = 0; v <= 255; ++v) {
       int nLevel = v <= nMax ? v * 255 / nMax : v;
-      if (tiff.m_wPhotometric == kPalette) nLevel = v;
-      else if (tiff.m_wPhotometric == kWhiteIsZero) nLevel = 255 - nLevel;
+      if (wPhotometric == kPalette) nLevel = v;
+      else if (wPhotometric == kWhiteIsZero) nLevel = 255 - nLevel;
       ab[v] = static_cast<BYTE>(nLevel);
     }
   }
@@ -262,7 +278,8 @@ std::unique_ptr<BYTE[]> CTIFF::ReadStrip(CFile* pFile, int32_t lStrip, DWORD* pd
   *pdwLength = 0;
   if (lStrip < 0 || lStrip >= m_lStripCount || lStrip >= m_lStripByteCountCount) return nullptr;
   if (m_plStripOffsets == nullptr || m_plStripByteCounts == nullptr) return nullptr;
-  if (m_wCompression == kCompressionCcitt1D || m_wCompression == kCompressionPackBits) {
+  // Any other compression would be copied as noise.
+  if (m_wCompression != kCompressionNone && m_wCompression != kCompressionLzw) {
     RaiseImgVuError(kRefused, kRefusedCompressionId);
   }
   // A strip is cut at the end of the file, so a false byte count cannot make the
@@ -294,7 +311,6 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     WORD wBitCount = layout == Layout::kIndexed ? 8 : 24;
     if (!FitsViewBudget(m_lImageWidth, m_lImageLength, 8, wBitCount)) RaiseImgVuError(kOutOfMemory, 0);
     if (!pDIB->Create(m_lImageWidth, m_lImageLength)) RaiseImgVuError(kOutOfMemory, 0);
-    int nBitsPerPixel = m_wSamplesPerPixel * m_wBitsPerSample;
     if (layout != Layout::kIndexed) pDIB->SetBitCount(24);
 
     LPBITMAPINFOHEADER pInfo = pDIB->m_pInfo;
@@ -305,7 +321,8 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     if (!output.Allocate(nBlockBytes, FALSE)) RaiseImgVuError(kOutOfMemory, 0);
 
     CTiffMatcher matcher;
-    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed && nBitsPerPixel >= 2);
+    // Packed indices go through the colour map like 8-bit ones.
+    matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed, layout == Layout::kCmyk);
 
     Conversion conv = {layout, m_wPredictor == kHorizontalDifferencing, IndexMap(*this)};
     RowSink sink = {output.Bits(), &matcher, static_cast<size_t>(nStride), static_cast<size_t>(m_lImageWidth),

@@ -129,10 +129,10 @@ int CImgVuDoc::LoadJpeg(const CString& strPath) {
   }
   int nBits = m_pDIB->BitCount();
   if (m_bPaletteDisplay == 1 && nBits > 8) {
-    // Both renderings are shown, so the matched pixels need 8 bits as well; the palette
-    // is made last, from the colour table the pixels end up with.
-    m_pDIB->Quantize();
-    if (m_pDIB->m_hMatchedBits != nullptr) m_pDIB->QuantizeMatched();
+    // Both renderings are shown, so the matched pixels need 8 bits as well, but only
+    // after the decoded ones got them: the blocks share one header. The palette is
+    // made last, from the colour table the pixels end up with.
+    if (m_pDIB->Quantize() && m_pDIB->m_hMatchedBits != nullptr) m_pDIB->QuantizeMatched();
     m_pDIB->MakePalette(nullptr);
   } else if (nBits == 8) {
     m_pDIB->MakePalette(nullptr);

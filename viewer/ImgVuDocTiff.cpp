@@ -52,10 +52,10 @@ int CImgVuDoc::LoadTiff(const CString& strPath) {
   BOOL bPalette = TRUE;
   if (m_bPaletteDisplay == 1 && nBits > 8) {
     Renew(m_pImagePalette);
-    m_pDIB->Quantize();
     // Both pixel blocks share the colour table the last quantizing leaves, so the
-    // palette is made from that one.
-    if (m_pDIB->m_hMatchedBits != nullptr) m_pDIB->QuantizeMatched();
+    // palette is made from that one; the matched pixels are reduced only after the
+    // decoded ones were, or the shared header would describe neither.
+    if (m_pDIB->Quantize() && m_pDIB->m_hMatchedBits != nullptr) m_pDIB->QuantizeMatched();
     bPalette = m_pImagePalette->CreateFromDIB(m_pDIB, nullptr);
   } else if (nBits == 8) {
     Renew(m_pImagePalette);

@@ -265,7 +265,8 @@ class BrokenTiffTest : public TiffEndToEndTest,
 // absent, or beyond the end of the file): an empty image, shown as nothing and
 // without a word.
 bool IsEmptyImage(const std::string& name) {
-  static const char* const empty[] = {"divide_by_zero-000005.tif", "divide_by_zero-000015.tif",
+  // (divide_by_zero-000005.tif is empty too, but its one sample of ink is refused.)
+  static const char* const empty[] = {"divide_by_zero-000015.tif",
                                       "divide_by_zero-000020.tif", "oom_crash-000037.tif",
                                       "oom_crash-000048.tif"};
   return std::find(std::begin(empty), std::end(empty), name) != std::end(empty);

@@ -120,6 +120,16 @@ TEST_F(JpgScanTest, ChunkWithoutItsFirstChunkIsPassedOver) {
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(JpgScanTest, NegativeApp2ByteCountCopiesNothing) {
+  Bytes profile = ProfileBytes(120);
+  Bytes last = App2Segment(2, 2, {});
+  // The count after the identifier, the 12 header bytes and the chunk numbers.
+  for (size_t i = 0; i < 4; ++i) last[2 + 2 + 6 + 12 + 2 + i] = i < 3 ? 0xFF : 0xF0;
+  Scan(JpegWith({App2Segment(1, 2, profile), last}));
+  ExpectProfile("Test Profile.icm", profile);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST_F(JpgScanTest, ProfileNamesAreCutAndKeptInsideTheWindowsDirectory) {
   struct Case {
     const char* name;

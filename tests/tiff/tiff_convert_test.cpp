@@ -174,8 +174,9 @@ TEST_F(ConvertTest, MissingRowsPerStripMakesOneStrip) {
   EXPECT_EQ(rows[2], (Bytes{9, 10, 11, 12}));
 }
 
-TEST_F(ConvertTest, CompressionsTwoAndPackBitsAreRefused) {
-  for (uint16_t wCompression : {2, 32773}) {
+TEST_F(ConvertTest, EveryCompressionButNoneAndLzwIsRefused) {
+  // CCITT, JPEG (old and new), Deflate (both codes), PackBits, LZMA, ZSTD, WebP.
+  for (uint16_t wCompression : {2, 3, 4, 6, 7, 8, 32773, 32946, 34925, 50000, 50001}) {
     TiffBuilder b;
     b.StripImage(4, 1, 1, 8, 1, 1, {Sequence(4)}, wCompression);
     Decoded d = DecodeBytes(b.Build());
@@ -184,14 +185,15 @@ TEST_F(ConvertTest, CompressionsTwoAndPackBitsAreRefused) {
   }
 }
 
-TEST_F(ConvertTest, OtherCompressionsAreCopiedAsIfUncompressed) {
-  for (uint16_t wCompression : {3, 4, 6, 7}) {
-    TiffBuilder b;
-    b.StripImage(4, 1, 1, 8, 1, 1, {Sequence(4)}, wCompression);
-    Decoded d = DecodeBytes(b.Build());
-    ASSERT_TRUE(d.Ok()) << wCompression;
-    EXPECT_EQ(DibRows(d.pDIB.get())[0], Sequence(4));
-  }
+TEST_F(ConvertTest, GreyWithoutPhotometricHasBlackAtZero) {
+  TiffBuilder b;
+  b.Longs(256, {4});
+  b.Longs(257, {1});
+  b.Longs(273, {b.AddData(Bytes{0, 1, 128, 255})});
+  b.Longs(279, {4});
+  Decoded d = DecodeBytes(b.Build());
+  ASSERT_TRUE(d.Ok());
+  EXPECT_EQ(DibRows(d.pDIB.get())[0], (Bytes{0, 1, 128, 255}));
 }
 
 TEST_F(ConvertTest, LzwStripsDecodeAndACorruptOneEndsTheImage) {
@@ -296,6 +298,17 @@ TEST_F(ConvertTest, LayoutsNotConvertedAreRefused) {
       {"RGB of 4-bit samples", 3, 4, 2, 0, 0},
       {"signed samples", 1, 8, 1, 339, 2},
       {"differenced 4-bit samples", 1, 4, 1, 317, 2},
+      {"YCbCr", 3, 8, 6, 0, 0},
+      {"CIELab", 3, 8, 8, 0, 0},
+      {"ICCLab", 3, 8, 9, 0, 0},
+      {"ITULab", 3, 8, 10, 0, 0},
+      {"three inks", 3, 8, 5, 0, 0},
+      {"RGB of palette indices", 3, 8, 3, 0, 0},
+      {"four samples RGB", 4, 8, 2, 0, 0},
+      {"transparency mask", 1, 1, 4, 0, 0},
+      {"one ink", 1, 8, 5, 0, 0},
+      {"CIELab lightness only", 1, 8, 8, 0, 0},
+      {"LogL", 1, 8, 32844, 0, 0},
   };
   for (const Case& c : cases) {
     TiffBuilder b;

@@ -133,13 +133,18 @@ TEST_F(MatchTest, FailedColorMapMatchEndsTheSessionAtOnce) {
   EXPECT_EQ(Ends(), 2) << "at once, and again at the end of the conversion";
 }
 
-TEST_F(MatchTest, GreyAndBilevelImagesMatchNoColorMap) {
+TEST_F(MatchTest, PackedPaletteImagesHaveTheirColorMapMatchedAndGreyOnesNone) {
   Decoded grey = tifftest::DecodeBytes(Image(1, 8, 1, {0, 1, 2}, 3));
   ASSERT_TRUE(grey.Ok());
-  Decoded bilevel = tifftest::DecodeBytes(Image(1, 1, 3, {0x80}, 1, 2));
-  ASSERT_TRUE(bilevel.Ok());
   EXPECT_TRUE(m_engine.matchCounts.empty());
   EXPECT_NE(grey.pDIB->m_hMatchedBits, nullptr);
+  for (uint16_t wBits : {1, 2, 4}) {
+    m_engine.matchCounts.clear();
+    Decoded d = tifftest::DecodeBytes(Image(1, wBits, 3, {0x80}, 1, 1 << wBits));
+    ASSERT_TRUE(d.Ok()) << wBits;
+    EXPECT_EQ(m_engine.matchCounts, std::vector<int32_t>{1 << wBits}) << wBits;
+    EXPECT_EQ(d.pTIFF->m_pColorMap[1].red, 2000 + 256 + 1) << wBits;
+  }
 }
 
 TEST_F(MatchTest, MonitorProfileThatCannotBeHad) {
@@ -180,6 +185,18 @@ TEST_F(MatchTest, FailedSessionStartShowsItsNumberAndMatchingGoesOn) {
     EXPECT_NE(d.pDIB->m_hMatchedBits, nullptr);
   }
   EXPECT_EQ(m_engine.matchCounts.size(), 2u);
+}
+
+TEST_F(MatchTest, CmykWhoseSessionCannotStartIsShownUnmatched) {
+  m_engine.nBeginResult = 7;
+  m_engine.nMatchResult = 3;  // as the engine answers without a session
+  Decoded d = tifftest::DecodeBytes(Image(4, 8, 5, {0, 0, 0, 0, 255, 0, 0, 0}, 2));
+  ASSERT_TRUE(d.Ok()) << d.nConvert;
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Failed in BeginMatchingSession (error=>7)"});
+  EXPECT_EQ(d.pDIB->m_hMatchedBits, nullptr);
+  EXPECT_TRUE(m_engine.matchInputs.empty());
+  EXPECT_EQ(Ends(), 0);
+  EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0], (Bytes{255, 255, 255, 255, 255, 0}));
 }
 
 TEST_F(MatchTest, ImageWithoutProfileIsNotMatchedAfterOneWithIt) {

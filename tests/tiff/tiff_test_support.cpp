@@ -227,8 +227,6 @@ bool DecodeWithLibtiff(const std::string& path, LibtiffRaster* pRaster) {
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &r.nHeight);
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &r.wSamples);
   TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &r.wBits);
-  // Without the tag the reader keeps its construction value, 0 (WhiteIsZero).
-  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &r.wPhotometric)) r.wPhotometric = 0;
   uint16_t *pRed = nullptr, *pGreen = nullptr, *pBlue = nullptr;
   if (TIFFGetField(tif, TIFFTAG_COLORMAP, &pRed, &pGreen, &pBlue)) {
     size_t n = size_t{1} << r.wBits;
@@ -236,6 +234,9 @@ bool DecodeWithLibtiff(const std::string& path, LibtiffRaster* pRaster) {
     r.greens.assign(pGreen, pGreen + n);
     r.blues.assign(pBlue, pBlue + n);
   }
+  // Without the tag the reader takes indices with a colour map, else grey or RGB.
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &r.wPhotometric))
+    r.wPhotometric = !r.reds.empty() ? 3 : r.wSamples == 1 ? 1 : 2;
   tmsize_t nStripSize = TIFFStripSize(tif);
   Bytes all;
   for (tstrip_t s = 0; s < TIFFNumberOfStrips(tif); ++s) {

@@ -324,5 +324,34 @@ TEST_F(LoadTest, OutOfMemoryEndsTheLoadQuietly) {
   EXPECT_EQ(pDoc->Open(nullptr, path.c_str()), 1);
 }
 
+// On a palette display every allocation of a matched load may fail in turn: the one
+// header still describes the decoded pixels, and the matched ones are not reduced
+// while the decoded ones are not.
+TEST_F(LoadTest, FailedReductionLeavesTheHeaderDescribingBothBlocks) {
+  platform::SetScreen(1024, 768, 8);
+  g_nDisplayMode = 2;
+  Bytes profile = ReadBytes(kSwappedProfile);
+  for (const std::string& path : {RgbTiff(profile), Jpeg(profile)}) {
+    bool bKeptAtTwentyFour = false;
+    for (unsigned long n = 1; n <= 40; ++n) {
+      CImgVuDoc* pDoc = NewDocument();
+      ChooseMonitor("sRGB");
+      platform::testing::FailNthGlobalAlloc(n);
+      pDoc->Open(nullptr, path.c_str());
+      platform::testing::FailNthGlobalAlloc(0);
+      if (CDIB* pDIB = pDoc->m_pDIB; pDIB != nullptr && pDIB->m_hMatchedBits != nullptr) {
+        size_t nBytes = DIBRowBytes(static_cast<WORD>(pDIB->BitCount()), pDIB->Width()) * pDIB->Height();
+        EXPECT_EQ(BlockBytes(pDIB->m_hBits), nBytes) << path << " " << n;
+        if (pDIB->BitCount() == 24) {
+          EXPECT_EQ(BlockBytes(pDIB->m_hMatchedBits), nBytes) << path << " " << n;
+          bKeptAtTwentyFour = true;
+        }
+      }
+      DeleteDocument(pDoc);
+    }
+    EXPECT_TRUE(bKeptAtTwentyFour) << path << ": no failure left the decoded pixels unreduced";
+  }
+}
+
 }  // namespace
 }  // namespace viewertest
