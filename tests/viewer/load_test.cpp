@@ -329,7 +329,7 @@ TEST_F(LoadTest, OutOfMemoryEndsTheLoadQuietly) {
 // while the decoded ones are not.
 TEST_F(LoadTest, FailedReductionLeavesTheHeaderDescribingBothBlocks) {
   platform::SetScreen(1024, 768, 8);
-  g_nDisplayMode = 2;
+  m_nMode = 2;
   Bytes profile = ReadBytes(kSwappedProfile);
   for (const std::string& path : {RgbTiff(profile), Jpeg(profile)}) {
     bool bKeptAtTwentyFour = false;
