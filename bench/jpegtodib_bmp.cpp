@@ -13,12 +13,13 @@ int main(int argc, char** argv) {
   }
   int height = 0;
   int width = 0;
-  HGLOBAL hDib = JpegToDib(argv[1], &height, &width);
+  int components = 0;
+  HGLOBAL hDib = JpegToDib(argv[1], &height, &width, &components);
   if (hDib == nullptr) return 1;
 
+  // From the decoder, not the block size: a one-pixel-wide row is 4 bytes either way.
   size_t bytes = GlobalSize(hDib);
-  size_t rgbRowWidth = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-  WORD bitCount = bytes == rgbRowWidth * static_cast<size_t>(height) ? 24 : 8;
+  WORD bitCount = components == 1 ? 8 : 24;
   DWORD colours = bitCount == 8 ? 256 : 0;
 
   std::vector<BYTE> header(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) +
