@@ -211,7 +211,8 @@ int ConvertIntoFolder(const Options& options) {
       if (!names.insert(name.string()).second) throw jfxx::Error(in + ": another file has that name");
       for (const std::string& original : options.in) {
         std::error_code error;
-        if (fs::equivalent(original, out, error)) throw jfxx::Error(in + ": the folder holds the original");
+        if (fs::equivalent(original, out, error))
+          throw jfxx::Error(in + ": the copy would replace an original");
       }
       Convert(options, in, out.string());
     } catch (const jfxx::Error& e) {
