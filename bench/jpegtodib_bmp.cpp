@@ -4,6 +4,7 @@
 #include "jpeg/JpegToDib.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -13,32 +14,40 @@ int main(int argc, char** argv) {
   }
   int height = 0;
   int width = 0;
-  HGLOBAL hDib = JpegToDib(argv[1], &height, &width);
+  int components = 0;
+  HGLOBAL hDib = JpegToDib(argv[1], &height, &width, &components);
   if (hDib == nullptr) return 1;
 
+  // From the decoder, not the block size: a one-pixel-wide row is 4 bytes either way.
   size_t bytes = GlobalSize(hDib);
-  size_t rgbRowWidth = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-  WORD bitCount = bytes == rgbRowWidth * static_cast<size_t>(height) ? 24 : 8;
+  WORD bitCount = components == 1 ? 8 : 24;
   DWORD colours = bitCount == 8 ? 256 : 0;
 
+  // Filled apart and copied in: the info header is at byte 14 of the file, which is no
+  // place for its DWORDs in memory.
   std::vector<BYTE> header(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) +
                            colours * sizeof(RGBQUAD));
-  auto* file = reinterpret_cast<BITMAPFILEHEADER*>(header.data());
-  file->bfType = 0x4D42;  // "BM"
-  file->bfSize = static_cast<DWORD>(header.size() + bytes);
-  file->bfOffBits = static_cast<DWORD>(header.size());
-  auto* info = reinterpret_cast<BITMAPINFOHEADER*>(header.data() + sizeof(BITMAPFILEHEADER));
-  info->biSize = sizeof(BITMAPINFOHEADER);
-  info->biWidth = width;
-  info->biHeight = height;
-  info->biPlanes = 1;
-  info->biBitCount = bitCount;
-  info->biCompression = BI_RGB;
-  info->biSizeImage = static_cast<DWORD>(bytes);
-  info->biClrUsed = colours;
-  auto* table = reinterpret_cast<RGBQUAD*>(info + 1);
-  for (DWORD i = 0; i < colours; ++i)
-    table[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfSize = static_cast<DWORD>(header.size() + bytes);
+  file.bfOffBits = static_cast<DWORD>(header.size());
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(BITMAPINFOHEADER);
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = bitCount;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(bytes);
+  info.biClrUsed = colours;
+  BYTE* at = header.data();
+  std::memcpy(at, &file, sizeof file);
+  std::memcpy(at += sizeof file, &info, sizeof info);
+  at += sizeof info;
+  for (DWORD i = 0; i < colours; ++i, at += sizeof(RGBQUAD)) {
+    RGBQUAD grey{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+    std::memcpy(at, &grey, sizeof grey);
+  }
 
   std::FILE* out = std::fopen(argv[2], "wb");
   const void* pixels = GlobalLock(hDib);

@@ -1,6 +1,7 @@
 // Every JPEG of the test data through nphost full-page with sRGB as the monitor
 // profile: each ends in a message or in libjpeg's own decode of it, and each file
-// libjpeg decodes is shown again with a profile embedded, matched as LittleCMS matches it.
+// libjpeg decodes is shown again with a profile embedded, matched as LittleCMS matches it;
+// the files with a standard ICC profile are prepared with jfxx-embed and matched likewise.
 #include <gtest/gtest.h>
 
 #include <jpeglib.h>
@@ -9,10 +10,14 @@
 #include <cctype>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 #include "host_fixture.h"
 #include "tiff_reference.h"
@@ -26,12 +31,14 @@ using e2e::Record;
 using viewertest::Bytes;
 
 // What libjpeg makes of a file with its default parameters: grey or RGB pixels
-// (0x00RRGGBB, grey in all three channels, rows top first), or nothing.
+// (0x00RRGGBB, grey in all three channels, rows top first), or nothing; and the
+// profile of its standard ICC segments, if it takes them.
 struct Decoded {
   bool bOk = false;
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;
+  Bytes icc;
 };
 
 struct ReferenceError {
@@ -57,7 +64,14 @@ bool DecodeInto(const Bytes& file, jpeg_decompress_struct* cinfo, Decoded* out) 
   }
   jpeg_create_decompress(cinfo);
   jpeg_mem_src(cinfo, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
+  JOCTET* pIcc = nullptr;
+  unsigned nIcc = 0;
+  if (jpeg_read_icc_profile(cinfo, &pIcc, &nIcc)) {
+    out->icc.assign(pIcc, pIcc + nIcc);
+    std::free(pIcc);
+  }
   bool bGrey = cinfo->out_color_space == JCS_GRAYSCALE;
   if ((!bGrey && cinfo->out_color_space != JCS_RGB) ||
       uint64_t{cinfo->image_width} * cinfo->image_height > (uint64_t{1} << 24)) {
@@ -115,12 +129,8 @@ std::string FolderName(const ::testing::TestParamInfo<const char*>& info) {
   return name;
 }
 
-class JpegSweepTest : public e2e::HostTest, public ::testing::WithParamInterface<const char*> {
+class JpegShowTest : public e2e::HostTest {
  protected:
-  std::vector<fs::path> Files() const {
-    return FilesUnder(std::string(ZELVW_TEST_DATA) + "/" + GetParam());
-  }
-
   // Runs the bytes as a .jpg (the plug-in takes the type from the extension) in a
   // window with room for the decoded and the matched image side by side.
   void Show(const Bytes& bytes, const Decoded& reference, const std::string& name) {
@@ -165,6 +175,28 @@ class JpegSweepTest : public e2e::HostTest, public ::testing::WithParamInterface
   std::vector<e2e::LoggedMessage> m_messages;
   e2e::Screenshot m_shot;
 };
+
+class JpegSweepTest : public JpegShowTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  std::vector<fs::path> Files() const {
+    return FilesUnder(std::string(ZELVW_TEST_DATA) + "/" + GetParam());
+  }
+};
+
+// The pixels LittleCMS makes of libjpeg's decode with the given profile, as the plug-in
+// hands them to the engine (each byte in the high half) and takes them back.
+std::vector<uint32_t> MatchedLikeTheEngine(const Decoded& reference, const Bytes& icc,
+                                           const std::string& monitor) {
+  std::vector<Record> records;
+  for (uint32_t pixel : reference.pixels) {
+    records.push_back({uint16_t(pixel >> 16 << 8), uint16_t((pixel >> 8 & 0xFF) << 8),
+                       uint16_t((pixel & 0xFF) << 8), 0});
+  }
+  std::vector<uint32_t> matched;
+  for (const Record& c : e2e::MatchLikeTheEngine(icc, monitor, false, records))
+    matched.push_back((uint32_t{c[0]} >> 8 << 16) | (uint32_t{c[1]} >> 8 << 8) | (c[2] >> 8));
+  return matched;
+}
 
 std::string Texts(const std::vector<e2e::LoggedMessage>& messages) {
   std::string texts;
@@ -224,14 +256,7 @@ TEST_P(JpegSweepMatchedTest, WithAnEmbeddedProfileEachDecodedFileIsMatched) {
     Show(viewertest::WithJfxxProfile(bytes, icc), reference, name);
     if (HasFatalFailure()) return;
     EXPECT_TRUE(m_messages.empty()) << name << Texts(m_messages);
-    std::vector<Record> records;
-    for (uint32_t pixel : reference.pixels) {
-      records.push_back({uint16_t(pixel >> 16 << 8), uint16_t((pixel >> 8 & 0xFF) << 8),
-                         uint16_t((pixel & 0xFF) << 8), 0});
-    }
-    std::vector<uint32_t> matched;
-    for (const Record& c : e2e::MatchLikeTheEngine(icc, monitor, false, records))
-      matched.push_back((uint32_t{c[0]} >> 8 << 16) | (uint32_t{c[1]} >> 8 << 8) | (c[2] >> 8));
+    std::vector<uint32_t> matched = MatchedLikeTheEngine(reference, icc, monitor);
     ASSERT_EQ(matched.size(), reference.pixels.size()) << name;
     ExpectArea(0, reference.width, reference.height, reference.pixels, 0, name + " decoded");
     ExpectArea(reference.width, reference.width, reference.height, matched, 1, name + " matched");
@@ -244,5 +269,97 @@ INSTANTIATE_TEST_SUITE_P(Jpeg, JpegSweepMatchedTest,
                          ::testing::Values("jpeg/peer/jpeg-decoder", "jpeg/peer/libjpeg-turbo",
                                            "jpeg/peer/pillow"),
                          FolderName);
+
+// Every test JPEG with standard ICC_PROFILE segments and what one folder run of
+// jfxx-embed --from-icc makes of it: converted, or refused with libjpeg's reason. A
+// converted profile that LittleCMS cannot use either fails in the engine too.
+struct IccJpeg {
+  const char* file;
+  const char* refusal;  // null: converted
+  bool bUsable = true;
+};
+constexpr char kBadIcc[] = "libjpeg refuses its ICC profile: Corrupt JPEG data: bad ICC marker";
+const IccJpeg kIccJpegs[] = {
+    {"jpeg/peer/jpeg-decoder/mozilla/jpg-srgb-icc.jpg", nullptr},
+    {"jpeg/peer/jpeg-decoder/partial_progressive.jpg", nullptr, false},  // a tag type misspelt
+    {"jpeg/peer/pillow/icc_profile_big.jpg", nullptr},
+    {"jpeg/peer/pillow/jpeg_ff00_header.jpg", nullptr},  // stray bytes before a marker
+    {"jpeg/peer/pillow/pil_sample_rgb.jpg", nullptr},
+    {"jpeg/peer/pillow/rgb.jpg", nullptr},
+    {"jpeg/peer/pillow/ultrahdr.jpg", nullptr},
+    {"jpeg/malformed/pillow-jpeg/truncated_app14.jpg", nullptr},
+    {"jpeg/peer/libjpeg-turbo/monkey12.jpg",
+     "libjpeg refuses the file: Unsupported JPEG data precision 12"},
+    {"jpeg/peer/pillow/icc-after-SOF.jpg", kBadIcc},  // chunk 1 of 1 twice
+    {"jpeg/malformed/jpeg-decoder/derive-huffman-codes-overflow.jpg",
+     "libjpeg refuses the file: Bogus Huffman table definition"},
+    {"jpeg/malformed/jpeg-decoder/icc/icc_chunk_count_mismatch.jpeg", kBadIcc},
+    {"jpeg/malformed/jpeg-decoder/icc/icc_chunk_double_seq_no.jpeg", kBadIcc},
+    {"jpeg/malformed/jpeg-decoder/icc/icc_chunk_order.jpeg",
+     "the profile's size field is not its length"},
+    {"jpeg/malformed/jpeg-decoder/icc/icc_chunk_seq_no_0.jpeg", kBadIcc},
+    {"jpeg/malformed/jpeg-decoder/icc/icc_missing_chunk.jpeg", kBadIcc},
+};
+
+class JpegIccPreparedTest : public JpegShowTest {};
+
+TEST_F(JpegIccPreparedTest, FolderRunConvertsWhatLibjpegAcceptsAndTheViewerMatchesIt) {
+  // The table holds every test JPEG with an ICC_PROFILE segment.
+  const char kIdentifier[] = "ICC_PROFILE";
+  std::vector<std::string> withIcc, inTable;
+  for (const fs::path& file : FilesUnder(std::string(ZELVW_TEST_DATA) + "/jpeg")) {
+    Bytes bytes = viewertest::ReadBytes(file);
+    auto at = std::search(bytes.begin(), bytes.end(), kIdentifier, kIdentifier + sizeof kIdentifier);
+    if (at != bytes.end()) withIcc.push_back(file.lexically_relative(ZELVW_TEST_DATA).string());
+  }
+  for (const IccJpeg& c : kIccJpegs) inTable.push_back(c.file);
+  std::sort(inTable.begin(), inTable.end());
+  EXPECT_EQ(withIcc, inTable);
+
+  std::string folder = m_scratch / "prepared";
+  fs::create_directory(folder);
+  std::string command = e2e::ShellQuoted(ZELVW_JFXX_EMBED) + " --from-icc";
+  for (const IccJpeg& c : kIccJpegs)
+    command += " " + e2e::ShellQuoted(std::string(ZELVW_TEST_DATA) + "/" + c.file);
+  std::string errorFile = m_scratch / "embed-errors.txt";
+  int status = std::system((command + " " + e2e::ShellQuoted(folder) + " 2>" + errorFile).c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  Bytes errorBytes = viewertest::ReadBytes(errorFile);
+  std::string errors(errorBytes.begin(), errorBytes.end());
+  EXPECT_NE(errors.find("jfxx-embed: 8 of 16 files not converted\n"), std::string::npos) << errors;
+
+  ChooseSrgbMonitor();
+  std::string monitor = e2e::EngineSrgbProfile(ZirnHome());
+  ASSERT_FALSE(monitor.empty());
+  for (const IccJpeg& c : kIccJpegs) {
+    std::string original = std::string(ZELVW_TEST_DATA) + "/" + c.file;
+    std::string prepared = folder + "/" + fs::path(c.file).filename().string();
+    if (c.refusal != nullptr) {
+      EXPECT_NE(errors.find("jfxx-embed: " + original + ": " + c.refusal), std::string::npos) << errors;
+      EXPECT_FALSE(fs::exists(prepared)) << c.file;
+      continue;
+    }
+    EXPECT_EQ(errors.find(original), std::string::npos) << errors;
+    Decoded reference = DecodeWithLibjpeg(viewertest::ReadBytes(original));
+    ASSERT_TRUE(reference.bOk) << c.file;
+    ASSERT_FALSE(reference.icc.empty()) << c.file;
+    Show(viewertest::ReadBytes(prepared), reference, c.file);
+    if (HasFatalFailure()) return;
+    std::vector<uint32_t> matched = MatchedLikeTheEngine(reference, reference.icc, monitor);
+    std::string name = c.file;
+    ExpectArea(0, reference.width, reference.height, reference.pixels, 0, name + " decoded");
+    if (!c.bUsable) {
+      EXPECT_TRUE(matched.empty()) << c.file;
+      ASSERT_FALSE(m_messages.empty()) << c.file;
+      EXPECT_EQ(m_messages.back().text, "Failed in Matching") << c.file;
+      EXPECT_FALSE(DrawnFrom(reference.width)) << c.file;
+      continue;
+    }
+    for (const auto& m : m_messages) EXPECT_TRUE(IsScanMessage(m.text)) << c.file << Texts(m_messages);
+    ASSERT_EQ(matched.size(), reference.pixels.size()) << c.file;
+    ExpectArea(reference.width, reference.width, reference.height, matched, 1, name + " matched");
+  }
+}
 
 }  // namespace

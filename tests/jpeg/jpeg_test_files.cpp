@@ -123,8 +123,13 @@ bool DjpegBitmap(const std::string& jpegPath, const std::string& bmpPath, Bitmap
   int status = std::system(command.c_str());
   // djpeg: 0 decoded, 2 decoded with warnings, 1 refused.
   if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != 2)) return false;
-  Bytes bmp = ReadFile(bmpPath);
+  bool read = ReadBitmap(bmpPath, bitmap);
   std::remove(bmpPath.c_str());
+  return read;
+}
+
+bool ReadBitmap(const std::string& bmpPath, Bitmap* bitmap) {
+  Bytes bmp = ReadFile(bmpPath);
   if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M') return false;
   uint32_t offset = Le32(bmp, 10);
   bitmap->width = static_cast<int>(Le32(bmp, 18));

@@ -46,5 +46,7 @@ struct Bitmap {
 
 // Decodes with djpeg -bmp into bmpPath; false when djpeg refuses the file.
 bool DjpegBitmap(const std::string& jpegPath, const std::string& bmpPath, Bitmap* bitmap);
+// The pixel array of a BMP file with a 40-byte info header; false when it is none.
+bool ReadBitmap(const std::string& bmpPath, Bitmap* bitmap);
 
 }  // namespace jpegtest

@@ -72,6 +72,7 @@ const std::set<std::string> kRefusedFiles = {
     "malformed/jpeg-decoder/null_height.jpg",
     "peer/jpeg-decoder/mozilla/jpg-size-6x6.jpg",  // a PNG
     "peer/libjpeg-turbo/testorig12.jpg",           // 12-bit
+    "peer/libjpeg-turbo/monkey12.jpg",             // 12-bit
 };
 
 class JpegToDibTest : public ::testing::Test {
@@ -262,8 +263,37 @@ TEST_F(JpegToDibTest, PeerFilesMatchDjpegOrAreRefused) {
     }
   }
   EXPECT_EQ(refused, static_cast<int>(kRefusedFiles.size()));
-  EXPECT_EQ(compared, 52);
+  EXPECT_EQ(compared, 62);
   EXPECT_TRUE(m_person.messages.empty());
+}
+
+// The benchmark's decode tool writes what djpeg -bmp writes: the same bit depth and
+// pixels, grey one-pixel-wide images included; it refuses what djpeg refuses, and
+// four-component files, which djpeg converts to RGB.
+TEST_F(JpegToDibTest, BenchToolWritesTheBitmapDjpegWrites) {
+  fs::path root = DataPath("");
+  int compared = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || (ext != ".jpg" && ext != ".jpeg")) continue;
+    SCOPED_TRACE(entry.path().string());
+    jpegtest::Bitmap reference, written;
+    bool bDjpeg = jpegtest::DjpegBitmap(entry.path().string(), TempPath("reference.bmp"), &reference);
+    std::string command = std::string("'") + ZELVW_JPEGTODIB_BMP + "' '" + entry.path().string() + "' '" +
+                          TempPath("tool.bmp") + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) {
+      EXPECT_TRUE(!bDjpeg || kFourComponentFiles.count(fs::relative(entry.path(), root).string()) != 0);
+      continue;
+    }
+    ASSERT_TRUE(bDjpeg);
+    ASSERT_TRUE(jpegtest::ReadBitmap(TempPath("tool.bmp"), &written));
+    EXPECT_EQ(written.width, reference.width);
+    EXPECT_EQ(written.height, reference.height);
+    EXPECT_EQ(written.bitCount, reference.bitCount);
+    EXPECT_TRUE(written.pixels == reference.pixels);
+    ++compared;
+  }
+  EXPECT_GE(compared, 62);
 }
 
 TEST_F(JpegToDibTest, MissingFileShowsTheOpenBoxAndGoesOn) {

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include <sys/wait.h>
 
@@ -183,6 +184,58 @@ TEST(JfxxSegmentsTest, HostileIccSegmentsAreRefused) {
   EXPECT_THROW(jfxx::ExtractIccProfile(cut), jfxx::Error);
   EXPECT_THROW(jfxx::EmbedSegments(cut, {}), jfxx::Error);
   EXPECT_THROW(jfxx::EmbedSegments(Bytes{0xFF, 0xD8, 0x12}, {}), jfxx::Error);
+}
+
+// A folder run goes on past the files it cannot convert, writes nothing for them,
+// names each, and never writes over an original.
+TEST_F(JfxxEmbedTest, FolderRunConvertsTheOthersAndReportsEachFailure) {
+  Bytes profile = jpegtest::ReadFile(jpgtest::kSrgbProfile);
+  Bytes image = jpegtest::EncodeJpeg({});
+  struct Case {
+    std::string name;
+    Bytes bytes;
+    std::string message;  // empty: converted
+  } cases[] = {
+      {"photo.jpg", jpgtest::JpegWith({IccSegment(1, 1, profile)}, image), ""},
+      {"text.jpg", Bytes{'h', 'i'}, "libjpeg refuses the file: Not a JPEG file"},
+      {"plain.jpg", image, "the file has no ICC profile"},
+      {"twice.jpg", jpgtest::JpegWith({IccSegment(1, 1, profile), IccSegment(1, 1, profile)}, image),
+       "libjpeg refuses its ICC profile: Corrupt JPEG data: bad ICC marker"},
+      {"peer.jpg", jpegtest::ReadFile(DataFile(kIccJpeg)), ""},
+  };
+  std::string folder = files / "prepared";
+  std::filesystem::create_directory(folder);
+  std::string arguments = "--from-icc";
+  for (const Case& c : cases) {
+    jpegtest::WriteFile(files / c.name, c.bytes);
+    arguments += " " + (files / c.name);
+  }
+  EXPECT_EQ(Run(arguments + " " + folder), 1);
+  std::string errors = Errors();
+  EXPECT_NE(errors.find("jfxx-embed: 3 of 5 files not converted\n"), std::string::npos) << errors;
+  for (const Case& c : cases) {
+    std::string out = folder + "/" + c.name;
+    EXPECT_EQ(jpegtest::ReadFile(files / c.name), c.bytes) << c.name;
+    if (!c.message.empty()) {
+      EXPECT_NE(errors.find("jfxx-embed: " + (files / c.name) + ": " + c.message), std::string::npos)
+          << c.name << errors;
+      EXPECT_FALSE(jpgtest::Exists(out)) << c.name;
+      continue;
+    }
+    EXPECT_EQ(errors.find(c.name), std::string::npos) << errors;
+    EXPECT_EQ(Decoded(out), Decoded(files / c.name)) << c.name;
+    EXPECT_EQ(Recovered(out), jfxx::ExtractIccProfile(c.bytes)) << c.name;
+  }
+  // The photos' own folder, and a name given twice: the originals stay as they were.
+  EXPECT_EQ(Run("--from-icc " + (files / "photo.jpg") + " " + (files / "prepared/photo.jpg") + " " +
+                files.path()),
+            1);
+  EXPECT_NE(Errors().find("photo.jpg: the copy would replace an original\n"), std::string::npos) << Errors();
+  EXPECT_NE(Errors().find("prepared/photo.jpg: another file has that name\n"), std::string::npos);
+  EXPECT_NE(Errors().find("2 of 2 files not converted"), std::string::npos);
+  EXPECT_EQ(jpegtest::ReadFile(files / "photo.jpg"), cases[0].bytes);
+  EXPECT_EQ(Run("--from-icc " + (files / "photo.jpg") + " " + (files / "peer.jpg") + " " + folder), 0);
+  EXPECT_EQ(Errors(), "");
 }
 
 TEST(JfxxSegmentsTest, LargestChunksFillTheSegmentLengthExactly) {

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <map>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 namespace jfxx {
 namespace {
@@ -13,8 +18,6 @@ constexpr std::uint8_t kEoi = 0xD9;
 constexpr std::uint8_t kSos = 0xDA;
 constexpr std::uint8_t kApp1 = 0xE1;
 constexpr std::uint8_t kApp2 = 0xE2;
-constexpr char kIccIdentifier[] = "ICC_PROFILE";  // and its terminator: 12 bytes
-constexpr std::size_t kIccHeader = 14;            // identifier, sequence number, count
 
 // One marker segment of the file's header: its bytes from the first 0xFF of the
 // marker to the end of its length, and where its content follows the length field.
@@ -45,13 +48,27 @@ std::string Offset(std::size_t offset) { return "at byte " + std::to_string(offs
 // Markers without a length: RSTn and TEM.
 bool Standalone(std::uint8_t marker) { return (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01; }
 
+// Whether a marker starts at pos: 0xFF fill bytes, then a byte other than 0 (0xFF 0x00
+// is no marker), as libjpeg finds the next one.
+bool AtMarker(const Bytes& jpeg, std::size_t pos) {
+  if (jpeg[pos] != 0xFF) return false;
+  while (pos < jpeg.size() && jpeg[pos] == 0xFF) ++pos;
+  return pos == jpeg.size() || jpeg[pos] != 0x00;
+}
+
 Header ReadHeader(const Bytes& jpeg) {
   if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != kSoi) throw Error("not a JPEG file (no SOI)");
   Header header;
   std::size_t pos = 2;
   while (true) {
     if (pos >= jpeg.size()) throw Error("the file ends before its first scan");
-    if (jpeg[pos] != 0xFF) throw Error("no marker " + Offset(pos));
+    if (!AtMarker(jpeg, pos)) {
+      // Bytes between segments, which libjpeg skips with a warning: kept as they are.
+      std::size_t start = pos;
+      while (pos < jpeg.size() && !AtMarker(jpeg, pos)) ++pos;
+      header.segments.push_back({0, start, pos - start, pos, 0});
+      continue;
+    }
     std::size_t start = pos;
     while (pos < jpeg.size() && jpeg[pos] == 0xFF) ++pos;  // fill bytes
     if (pos >= jpeg.size()) throw Error("the file ends before its first scan");
@@ -83,6 +100,64 @@ bool IsJfxx(const Bytes& jpeg, const Segment& segment) {
     if (std::toupper(p[i]) != kJfxx[i]) return false;
   }
   return true;
+}
+
+// What libjpeg made of a file's ICC profile: the profile (malloc'ed), or the fatal
+// error that stopped it, or the warning it gave when it rejected the segments.
+struct IccRead {
+  JOCTET* profile = nullptr;
+  unsigned size = 0;
+  std::string fatal;
+  std::string warning;
+};
+
+struct LibjpegErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf exit;
+  char message[JMSG_LENGTH_MAX];
+  bool fatal;
+  bool warned;
+};
+
+void OnLibjpegError(j_common_ptr info) {
+  auto* errors = reinterpret_cast<LibjpegErrors*>(info->err);
+  info->err->format_message(info, errors->message);
+  errors->fatal = true;
+  std::longjmp(errors->exit, 1);
+}
+
+// Keeps the latest warning instead of printing it; trace messages are dropped.
+void OnLibjpegMessage(j_common_ptr info, int level) {
+  auto* errors = reinterpret_cast<LibjpegErrors*>(info->err);
+  if (level >= 0) return;
+  info->err->format_message(info, errors->message);
+  errors->warned = true;
+}
+
+// The only function with setjmp: nothing with a destructor lives in its frame, and the
+// strings are filled after the library is done.
+void ReadIccWithLibjpeg(const Bytes& jpeg, IccRead* read) {
+  jpeg_decompress_struct info{};
+  LibjpegErrors errors{};
+  info.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = OnLibjpegError;
+  errors.manager.emit_message = OnLibjpegMessage;
+  if (setjmp(errors.exit) == 0) {
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&info, TRUE);
+    errors.warned = false;  // warnings of the header before are not about the profile
+    if (!jpeg_read_icc_profile(&info, &read->profile, &read->size)) read->profile = nullptr;
+  }
+  jpeg_destroy_decompress(&info);
+  if (errors.fatal) {
+    std::free(read->profile);
+    read->profile = nullptr;
+    read->fatal = errors.message;
+  } else if (read->profile == nullptr && errors.warned) {
+    read->warning = errors.message;
+  }
 }
 
 }  // namespace
@@ -135,35 +210,15 @@ std::vector<Bytes> MakeSegments(const Bytes& profile, Layout layout, std::size_t
 }
 
 Bytes ExtractIccProfile(const Bytes& jpeg) {
-  Header header = ReadHeader(jpeg);
-  std::map<int, std::pair<const std::uint8_t*, std::size_t>> chunks;
-  int declared = 0;
-  for (const Segment& segment : header.segments) {
-    if (segment.marker != kApp2) continue;
-    const std::uint8_t* p = jpeg.data() + segment.payload;
-    std::size_t size = segment.payloadSize;
-    if (size < sizeof kIccIdentifier || std::memcmp(p, kIccIdentifier, sizeof kIccIdentifier) != 0) continue;
-    if (size < kIccHeader) throw Error("an ICC_PROFILE segment is cut off " + Offset(segment.offset));
-    int sequence = p[12];
-    int count = p[13];
-    if (count == 0 || sequence == 0 || sequence > count) {
-      throw Error("an ICC_PROFILE segment has chunk " + std::to_string(sequence) + " of " +
-                  std::to_string(count));
-    }
-    if (declared != 0 && count != declared) throw Error("the ICC_PROFILE segments disagree on their count");
-    declared = count;
-    if (!chunks.emplace(sequence, std::make_pair(p + kIccHeader, size - kIccHeader)).second) {
-      throw Error("ICC_PROFILE chunk " + std::to_string(sequence) + " appears twice");
-    }
+  IccRead read;
+  ReadIccWithLibjpeg(jpeg, &read);
+  if (read.profile == nullptr) {
+    if (!read.fatal.empty()) throw Error("libjpeg refuses the file: " + read.fatal);
+    if (!read.warning.empty()) throw Error("libjpeg refuses its ICC profile: " + read.warning);
+    throw Error("the file has no ICC profile");
   }
-  if (chunks.empty()) throw Error("the file has no ICC_PROFILE segments");
-  if (static_cast<int>(chunks.size()) != declared) {
-    throw Error("the file has " + std::to_string(chunks.size()) + " of " + std::to_string(declared) +
-                " ICC_PROFILE chunks");
-  }
-  Bytes profile;
-  for (const auto& [sequence, chunk] : chunks)
-    profile.insert(profile.end(), chunk.first, chunk.first + chunk.second);
+  Bytes profile(read.profile, read.profile + read.size);
+  std::free(read.profile);
   CheckProfile(profile);
   return profile;
 }

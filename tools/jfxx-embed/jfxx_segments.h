@@ -1,7 +1,8 @@
 // The "JFXX" profile segments the viewer reads, and the JPEG surgery that puts them
 // in a file: building the segments of a profile in either layout, finding the
 // standard ICC_PROFILE segments of a file, and writing a copy of a file with the
-// segments right after its SOI.
+// segments right after its SOI. The standard segments are read with libjpeg, so a
+// file gives the profile every libjpeg program finds in it.
 //
 // Every input is treated as hostile: each length is checked against what is there
 // before anything is read, and each failure is a jfxx::Error saying what is wrong.
@@ -44,13 +45,14 @@ void CheckProfile(const Bytes& profile);
 // complete marker segment each, marker bytes included.
 std::vector<Bytes> MakeSegments(const Bytes& profile, Layout layout, std::size_t chunkSize);
 
-// The profile joined from the file's standard ICC_PROFILE APP2 segments in their
-// sequence order; every sequence number from 1 to the declared count exactly once,
-// and the result a profile by CheckProfile.
+// The profile of the file's standard ICC_PROFILE APP2 segments as libjpeg joins them,
+// refused when libjpeg refuses the file or the segments, or when the result is no
+// profile by CheckProfile.
 Bytes ExtractIccProfile(const Bytes& jpeg);
 
 // A copy of the file with the segments right after its SOI. JFXX segments the file
-// already has before its first scan are left out, so the new profile is the one read.
+// already has before its first scan are left out, so the new profile is the one read;
+// stray bytes between segments, which libjpeg skips, are kept.
 Bytes EmbedSegments(const Bytes& jpeg, const std::vector<Bytes>& segments);
 
 }  // namespace jfxx

@@ -1,7 +1,8 @@
 // jfxx-embed: writes a copy of a JPEG file that carries an ICC profile in "JFXX"
-// segments right after its SOI, where the viewer looks for its source profile.
+// segments right after its SOI, where the viewer looks for its source profile; or
+// copies of several files into a folder, going on past the ones it cannot convert.
 //
-// Exit status: 0 written; 1 a file could not be read or written, or its contents
+// Exit status: 0 all written; 1 a file could not be read or written, or its contents
 // were refused; 2 the command line was wrong (the usage is printed).
 #include "jfxx_segments.h"
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <stdexcept>
@@ -26,9 +28,13 @@ constexpr std::uintmax_t kMaxProfileBytes = std::uintmax_t{16} << 20;
 
 constexpr const char* kUsage =
     "usage: jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg OUT.jpg\n"
+    "       jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg... FOLDER\n"
     "\n"
     "Writes OUT.jpg, a copy of IN.jpg that carries an ICC profile in JFXX segments\n"
-    "right after its SOI (JFXX segments IN.jpg already has are left out).\n"
+    "right after its SOI (JFXX segments IN.jpg already has are left out). With an\n"
+    "existing FOLDER last, writes a copy of each IN.jpg there under its own name; a\n"
+    "file that cannot be converted is reported and the others go on. The originals\n"
+    "are never changed.\n"
     "\n"
     "  --app1           APP1 segments, 32-bit chunk numbers (the default)\n"
     "  --app2           APP2 segments, at most 255 chunks\n"
@@ -37,15 +43,16 @@ constexpr const char* kUsage =
     "  --profile FILE   the profile to embed\n"
     "  --from-icc       the profile of IN.jpg's standard ICC_PROFILE segments\n"
     "\n"
-    "Exit status: 0 written, 1 a file refused or not readable/writable, 2 bad usage.\n";
+    "Exit status: 0 all written, 1 a file refused or not readable/writable, 2 bad usage.\n";
 
 struct Options {
   jfxx::Layout layout = jfxx::Layout::kApp1;
   std::optional<std::size_t> chunk;
   std::string profilePath;
   bool fromIcc = false;
-  std::string in;
+  std::vector<std::string> in;
   std::string out;
+  bool outIsFolder = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -94,13 +101,18 @@ Options ParseArguments(int argc, char** argv) {
   }
   if (options.fromIcc == !options.profilePath.empty())
     throw UsageError("give one of --profile and --from-icc");
-  if (files.size() != 2) throw UsageError("give IN.jpg and OUT.jpg");
+  if (files.size() < 2) throw UsageError("give IN.jpg and OUT.jpg, or files and a folder");
+  std::error_code error;
+  options.outIsFolder = std::filesystem::is_directory(files.back(), error);
+  if (files.size() > 2 && !options.outIsFolder)
+    throw UsageError("the last of several files must be a folder");
   if (options.chunk && (*options.chunk < 1 || *options.chunk > jfxx::MaxChunk(options.layout))) {
     throw UsageError("--chunk must be 1 to " + std::to_string(jfxx::MaxChunk(options.layout)) +
                      " for this layout");
   }
-  options.in = files[0];
-  options.out = files[1];
+  options.out = files.back();
+  files.pop_back();
+  options.in = std::move(files);
   return options;
 }
 
@@ -152,14 +164,13 @@ void WriteFile(const std::string& path, const jfxx::Bytes& bytes) {
   }
 }
 
-int Run(const Options& options) {
-  jfxx::Bytes jpeg = ReadFile(options.in, kMaxJpegBytes);
+jfxx::Bytes Profile(const Options& options, const std::string& in, const jfxx::Bytes& jpeg) {
   jfxx::Bytes profile;
   if (options.fromIcc) {
     try {
       profile = jfxx::ExtractIccProfile(jpeg);
     } catch (const jfxx::Error& e) {
-      throw jfxx::Error(options.in + ": " + e.what());
+      throw jfxx::Error(in + ": " + e.what());
     }
   } else {
     profile = ReadFile(options.profilePath, kMaxProfileBytes);
@@ -169,16 +180,49 @@ int Run(const Options& options) {
       throw jfxx::Error(options.profilePath + ": " + e.what());
     }
   }
+  return profile;
+}
+
+void Convert(const Options& options, const std::string& in, const std::string& out) {
+  jfxx::Bytes jpeg = ReadFile(in, kMaxJpegBytes);
+  jfxx::Bytes profile = Profile(options, in, jpeg);
   std::size_t chunk = options.chunk.value_or(jfxx::MaxChunk(options.layout));
   std::vector<jfxx::Bytes> segments = jfxx::MakeSegments(profile, options.layout, chunk);
-  jfxx::Bytes out;
+  jfxx::Bytes converted;
   try {
-    out = jfxx::EmbedSegments(jpeg, segments);
+    converted = jfxx::EmbedSegments(jpeg, segments);
   } catch (const jfxx::Error& e) {
-    throw jfxx::Error(options.in + ": " + e.what());
+    throw jfxx::Error(in + ": " + e.what());
   }
-  WriteFile(options.out, out);
-  return 0;
+  WriteFile(out, converted);
+}
+
+// Each file into the folder under its own name; every failure is reported and the
+// rest go on.
+int ConvertIntoFolder(const Options& options) {
+  namespace fs = std::filesystem;
+  std::set<std::string> names;
+  std::size_t failed = 0;
+  for (const std::string& in : options.in) {
+    try {
+      fs::path name = fs::path(in).filename();
+      fs::path out = fs::path(options.out) / name;
+      // No original is ever written over, nor an earlier file's copy.
+      if (!names.insert(name.string()).second) throw jfxx::Error(in + ": another file has that name");
+      for (const std::string& original : options.in) {
+        std::error_code error;
+        if (fs::equivalent(original, out, error))
+          throw jfxx::Error(in + ": the copy would replace an original");
+      }
+      Convert(options, in, out.string());
+    } catch (const jfxx::Error& e) {
+      std::fprintf(stderr, "jfxx-embed: %s\n", e.what());
+      ++failed;
+    }
+  }
+  if (failed == 0) return 0;
+  std::fprintf(stderr, "jfxx-embed: %zu of %zu files not converted\n", failed, options.in.size());
+  return 1;
 }
 
 }  // namespace
@@ -197,8 +241,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "jfxx-embed: %s\n%s", e.what(), kUsage);
     return 2;
   }
+  if (options.outIsFolder) return ConvertIntoFolder(options);
   try {
-    return Run(options);
+    Convert(options, options.in[0], options.out);
+    return 0;
   } catch (const jfxx::Error& e) {
     std::fprintf(stderr, "jfxx-embed: %s\n", e.what());
     return 1;
