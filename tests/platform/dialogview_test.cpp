@@ -1,5 +1,5 @@
 // The person's view of a dialog, and the modal loop that hands it over.
-#include "dialogtesting.h"
+#include "../support/dialogtesting.h"
 
 namespace dialogtesting {
 namespace {

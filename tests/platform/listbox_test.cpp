@@ -1,6 +1,6 @@
 // The list box control: sorting, selection, limits, the mouse, the keys, the scroll
 // bar and painting.
-#include "dialogtesting.h"
+#include "../support/dialogtesting.h"
 
 #include <platform/surface.h>
 

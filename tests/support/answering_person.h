@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace hosttest {
+namespace testsupport {
 
 class AnsweringPerson : public platform::Person {
  public:
@@ -77,4 +77,4 @@ inline platform::PrintAnswer Printer(int dpi, WORD copies, std::string output = 
   return answer;
 }
 
-}  // namespace hosttest
+}  // namespace testsupport

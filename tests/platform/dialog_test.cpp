@@ -1,8 +1,6 @@
 // Dialog boxes: making one from a template, the dialog procedure's messages, the
-// default dialog procedure, the dialog keys, and the template table.
-#include "dialogtesting.h"
-
-#include <platform/dialogresource.h>
+// default dialog procedure and the dialog keys.
+#include "../support/dialogtesting.h"
 
 namespace dialogtesting {
 namespace {
@@ -175,21 +173,6 @@ TEST_F(DialogBoxTest, OnlyDialogsEnd) {
   EXPECT_TRUE(IsWindow(dialog));  // until the loop destroys it
   EXPECT_EQ(platform::RunModalDialog(dialog), 1234);
   EXPECT_EQ(platform::RunModalDialog(parent), -1);
-}
-
-TEST(DialogResourceTest, NewerTemplatesHideOlderOnesWhileTheyLive) {
-  const platform::DialogTemplate first = ChooserLikeTemplate();
-  const platform::DialogTemplate second = ChooserLikeTemplate();
-  EXPECT_EQ(platform::FindDialogResource(4711), nullptr);
-  platform::DialogResource firstResource(4711, first);
-  {
-    platform::DialogResource secondResource(4711, second);
-    platform::DialogResource other(4712, first);
-    EXPECT_EQ(platform::FindDialogResource(4711), &second);
-    EXPECT_EQ(platform::FindDialogResource(4712), &first);
-  }
-  EXPECT_EQ(platform::FindDialogResource(4711), &first);
-  EXPECT_EQ(platform::FindDialogResource(4712), nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // CDialog over the dialog stand-in: the template resource, the object attached from the
-// start, data exchange, the OK and Cancel commands and the end of the modal run; and
-// CListBox beside it.
-#include "dialogtesting.h"
+// start, data exchange, the OK and Cancel commands and the end of the modal run.
+#include "../support/dialogtesting.h"
 
 #include <afxwin.h>
 #include <platform/dialogresource.h>
@@ -119,23 +118,6 @@ TEST_F(CDialogTest, FailsWithoutTemplateOrControlBeforeThePersonSeesIt) {
   EXPECT_FALSE(noList.m_bListBound);
   EXPECT_EQ(person.m_runs, 0);
   EXPECT_TRUE(platform::TopLevelWindows().empty());
-}
-
-TEST_F(CDialogTest, ListBoxTextOfABadIndexIsEmpty) {
-  HWND parent = MakeParent();
-  CListBox list;
-  ASSERT_TRUE(list.Attach(MakeControl(parent, "LISTBOX", LBS_SORT, kListId, RECT{0, 0, 90, 90})));
-  EXPECT_EQ(list.AddString("b"), 0);
-  EXPECT_EQ(list.AddString("a"), 0);
-  EXPECT_EQ(list.GetCount(), 2);
-  CString text("stale");
-  list.GetText(5, text);
-  EXPECT_TRUE(text.IsEmpty());
-  list.GetText(1, text);
-  EXPECT_STREQ(text, "b");
-  EXPECT_EQ(list.GetTextLen(1), 1);
-  list.ResetContent();
-  EXPECT_EQ(list.GetCount(), 0);
 }
 
 }  // namespace

@@ -9,10 +9,12 @@
 #include <cstring>
 
 #include "../support/scratchdir.h"
-#include "answering_person.h"
+#include "../support/answering_person.h"
 
-namespace hosttest {
 namespace {
+
+using testsupport::AnsweringPerson;
+using testsupport::Printer;
 
 class FileDialogTest : public ::testing::Test {
  protected:
@@ -239,4 +241,3 @@ TEST(DefaultPersonTest, NobodyAtTheScreenCancelsEveryDialog) {
 }
 
 }  // namespace
-}  // namespace hosttest

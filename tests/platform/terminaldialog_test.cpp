@@ -1,5 +1,5 @@
 // Dialogs at a terminal: what is written, and what each line of input does.
-#include "dialogtesting.h"
+#include "../support/dialogtesting.h"
 
 #include <platform/terminaldialog.h>
 
