@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
 namespace {
 
 constexpr int kMaxCoordinate = 31;
-
-unsigned long g_nCellAllocFailCountdown = 0;
 
 // The eight corners in palette order: black, red, green, blue, yellow, cyan,
 // magenta, white.
@@ -37,15 +34,14 @@ std::unique_ptr<QuantContext> QuantContext::Create() {
 
 QuantContext::~QuantContext() {
   if (cells != nullptr) {
-    for (int i = 0; i < kCellCount; ++i) std::free(cells[i]);
+    for (int i = 0; i < kCellCount; ++i) HeapFree(GetProcessHeap(), 0, cells[i]);
     GlobalUnlock(m_hCells);
   }
   if (m_hCells != nullptr) GlobalFree(m_hCells);
 }
 
 HistCell* QuantContext::NewCell(int number, DWORD count) {
-  if (g_nCellAllocFailCountdown != 0 && --g_nCellAllocFailCountdown == 0) return nullptr;
-  auto* cell = static_cast<HistCell*>(std::malloc(sizeof(HistCell)));
+  auto* cell = static_cast<HistCell*>(HeapAlloc(GetProcessHeap(), 0, sizeof(HistCell)));
   if (cell == nullptr) return nullptr;
   cell->index = -1;
   cell->count = count;
@@ -177,9 +173,3 @@ int QuantContext::SearchPaletteIndex(int number, BYTE r, BYTE g, BYTE b) {
   cell->index = best;
   return best;
 }
-
-namespace quant::testing {
-
-void FailNthCellAlloc(unsigned long n) { g_nCellAllocFailCountdown = n; }
-
-}  // namespace quant::testing

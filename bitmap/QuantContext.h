@@ -2,7 +2,7 @@
 //
 // A 32 x 32 x 32 histogram of 5-bit colour cells is counted first; the median cut
 // then builds a 256-entry palette from it (eight cube corners, 248 boxes); last the
-// same cells serve as a lazily filled inverse colour map. Cells live on the C heap
+// same cells serve as a lazily filled inverse colour map. Cells live on the process heap
 // and are reached through one pointer table in locked global memory. Everything is
 // released by the destructor, whatever step failed.
 #pragma once
@@ -82,10 +82,3 @@ inline int QuantContext::PaletteIndex(BYTE r, BYTE g, BYTE b) {
   if (cell != nullptr && cell->index != -1) return cell->index;
   return SearchPaletteIndex(number, r, g, b);
 }
-
-namespace quant::testing {
-
-// Makes the nth cell allocation from now (1 = the next one) fail; 0 disarms.
-void FailNthCellAlloc(unsigned long n);
-
-}  // namespace quant::testing

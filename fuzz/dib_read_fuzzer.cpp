@@ -6,7 +6,7 @@
 #include "viewer/ModuleState.h"
 
 #include <platform/surface.h>
-#include <platform/testing.h>
+#include <platform/faults.h>
 
 #include "fuzz/FuzzInputFile.h"
 
@@ -42,7 +42,7 @@ void DrawAtTwoOffsets(CDIB& dib) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
+  platform::faults::SetGlobalAllocLimit(kFuzzCeiling);
   const char* path = g_input.Write(data, size);
 
   CFile file;

@@ -4,7 +4,7 @@
 // library's arrays are bounded by the same ceiling.
 #include "jpeg/JpegToDib.h"
 
-#include <platform/testing.h>
+#include <platform/faults.h>
 
 #include "fuzz/FuzzInputFile.h"
 
@@ -25,7 +25,7 @@ const FuzzInputFile g_input("jpeg_to_dib_fuzzer");
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  platform::testing::SetGlobalAllocLimit(kFuzzCeiling);
+  platform::faults::SetGlobalAllocLimit(kFuzzCeiling);
   const char* path = g_input.Write(data, size);
 
   int height = -1;

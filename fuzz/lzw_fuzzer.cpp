@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <platform/testing.h>
+#include <platform/faults.h>
 
 #include "tiff/Tiff.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr size_t kFieldBytes = 6;
   if (size < kFieldBytes) return 0;
-  platform::testing::SetGlobalAllocLimit(std::size_t{64} << 20);
+  platform::faults::SetGlobalAllocLimit(std::size_t{64} << 20);
   const uint8_t* fields = data + size - kFieldBytes;
   CTIFF tiff;
   tiff.m_lImageWidth = fields[0] | fields[1] << 8;

@@ -77,14 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const unsigned fault = (flags >> 2) & 3;
-  if (fault == 1) platform::testing::FailNthGlobalAlloc(1 + data[1] % 2);
-  if (fault == 2) quant::testing::FailNthCellAlloc(1 + data[1]);
+  if (fault == 1) platform::faults::FailNthGlobalAlloc(1 + data[1] % 2);
+  if (fault == 2) platform::faults::FailNthHeapAlloc(1 + data[1]);
 
   const std::size_t blocksBefore = platform::testing::LiveGlobalBlocks();
   LPBITMAPINFOHEADER out = QuantizeDIB(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()),
                                        QUANT_METHOD_MEDIAN_CUT, flags & 1, nullptr);
-  platform::testing::FailNthGlobalAlloc(0);
-  quant::testing::FailNthCellAlloc(0);
+  platform::faults::FailNthGlobalAlloc(0);
+  platform::faults::FailNthHeapAlloc(0);
   if (out == nullptr) {
     Check(fault == 1 || fault == 2);
     Check(platform::testing::LiveGlobalBlocks() == blocksBefore);

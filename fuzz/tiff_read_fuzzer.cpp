@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include <platform/testing.h>
+#include <platform/faults.h>
 
 #include "bitmap/Dib.h"
 #include "tiff/Tiff.h"
@@ -22,7 +22,7 @@ const FuzzInputFile g_input("tiff_read_fuzzer");
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A hostile header may ask for any image size: keep blocks small enough to fuzz fast.
-  platform::testing::SetGlobalAllocLimit(std::size_t{64} << 20);
+  platform::faults::SetGlobalAllocLimit(std::size_t{64} << 20);
   const char* path = g_input.Write(data, size);
 
   CFile file;

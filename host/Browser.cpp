@@ -4,7 +4,7 @@
 #include "host/Json.h"
 
 #include <platform/printer.h>
-#include <platform/testing.h>
+#include <platform/faults.h>
 #include <platform/windows_system.h>
 
 #include <algorithm>
@@ -65,7 +65,7 @@ Browser::Browser(const Options& options, const PluginModule& module, MessageLog&
                                                  [this](NPP npp) { return WindowOf(npp); }},
                      options.faults.failMemAlloc),
       m_person(log) {
-  platform::testing::FailNthStartPage(options.faults.failStartPage);
+  platform::faults::FailNthStartPage(options.faults.failStartPage);
 }
 
 Browser::~Browser() = default;

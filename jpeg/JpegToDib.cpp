@@ -24,7 +24,7 @@
 #include "bitmap/ViewBudget.h"
 #include "jpeg/DibDestination.h"
 
-#include <platform/testing.h>
+#include <platform/memory.h>
 
 #include <climits>
 #include <csetjmp>
@@ -68,7 +68,7 @@ void LimitScans(j_common_ptr cinfo) {
 // again for the coefficient arrays of a multi-scan file. Above it the library
 // would want backing store, which it does not have: it refuses the file.
 long LibraryMemoryBound() {
-  uint64_t bound = 2 * static_cast<uint64_t>(platform::testing::GlobalAllocLimit());
+  uint64_t bound = 2 * static_cast<uint64_t>(platform::GlobalAllocLimit());
   return bound > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(bound);
 }
 
@@ -77,7 +77,7 @@ long LibraryMemoryBound() {
 void RefuseOversizedDib(j_decompress_ptr cinfo, const DibDestination* dest) {
   uint64_t bytes = static_cast<uint64_t>(dest->uRowWidth) * cinfo->output_height;
   auto wDecoderBits = static_cast<WORD>(8 * cinfo->output_components);
-  if (bytes > platform::testing::GlobalAllocLimit() ||
+  if (bytes > platform::GlobalAllocLimit() ||
       !FitsViewBudget(static_cast<LONG>(cinfo->output_width), static_cast<LONG>(cinfo->output_height),
                       wDecoderBits, 24))
     ERREXIT2(cinfo, JERR_DIB_TOO_LARGE, static_cast<int>(cinfo->output_width),

@@ -66,8 +66,8 @@ class DibTest : public ::testing::Test {
     m_pPrevious = platform::SetPerson(&person);
   }
   void TearDown() override {
-    platform::testing::FailNthGlobalAlloc(0);
-    platform::testing::SetGlobalAllocLimit(0);
+    platform::faults::FailNthGlobalAlloc(0);
+    platform::faults::SetGlobalAllocLimit(0);
     platform::SetPerson(m_pPrevious);
   }
 
@@ -354,7 +354,7 @@ TEST_F(DibTest, RegistersASerialClassNamedCDIBWithSchema0) {
 }
 
 TEST_F(DibTest, ConstructionWithoutMemoryThrowsAndLeavesNothing) {
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   CDIB* dib = nullptr;
   try {
     dib = new CDIB;
@@ -401,10 +401,10 @@ TEST_F(DibTest, CreateThatCannotAllocateKeepsThePreviousImage) {
   CDIB dib;
   ASSERT_TRUE(dib.Create(9, 5));
   Snapshot before(dib);
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   EXPECT_FALSE(dib.Create(20, 20));
   before.ExpectSame(dib);
-  platform::testing::SetGlobalAllocLimit(1000);
+  platform::faults::SetGlobalAllocLimit(1000);
   EXPECT_FALSE(dib.Create(0x7FFFFFFF, 0x7FFFFFFF));
   before.ExpectSame(dib);
   EXPECT_FALSE(dib.Create(-4, 4));
@@ -634,7 +634,7 @@ TEST_F(DibTest, RefusesWhatItCannotHoldAndKeepsThePreviousImage) {
 TEST_F(DibTest, ReadThatCannotAllocateKeepsThePreviousImage) {
   CDIB dib;
   Snapshot before(dib);
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   EXPECT_FALSE(ReadBytes(dib, Bmp::Make(4, 2, 8, 256).Bytes()));
   before.ExpectSame(dib);
 }
@@ -876,9 +876,9 @@ TEST_F(DibTest, QuantizeThatFailsAnywhereLeavesTheObjectUnchanged) {
     auto dib = MakeDib24(6, 4, Pattern);
     Snapshot before(*dib);
     person.texts.clear();
-    platform::testing::FailNthGlobalAlloc(n);
+    platform::faults::FailNthGlobalAlloc(n);
     succeeded = dib->Quantize();
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
     if (succeeded) break;
     ASSERT_EQ(person.texts.size(), 1u);
     seen.insert(person.texts[0]);
@@ -942,7 +942,7 @@ TEST_F(DibTest, QuantizeMatchedThatFailsKeepsTheEightBitHeader) {
   ASSERT_TRUE(dib->Quantize());
   std::vector<BYTE> matched = BlockBytes(dib->m_hMatchedBits);
   Snapshot before(*dib);
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   EXPECT_FALSE(dib->QuantizeMatched());
   EXPECT_EQ(person.texts, std::vector<std::string>{"Memory Allocation Failed for hDIB24."});
   before.ExpectSame(*dib);

@@ -134,8 +134,8 @@ class QuantizeTest : public ::testing::Test {
     m_previousPerson = platform::SetPerson(&person);
   }
   void TearDown() override {
-    platform::testing::FailNthGlobalAlloc(0);
-    quant::testing::FailNthCellAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
+    platform::faults::FailNthHeapAlloc(0);
     platform::SetPerson(m_previousPerson);
     if (!m_expectMessage) {
       EXPECT_TRUE(person.messages.empty());
@@ -449,16 +449,16 @@ TEST_F(QuantizeTest, PixelsFollowADeclaredColourTable) {
 TEST_F(QuantizeTest, EveryAllocationFailureGivesNullAndFreesEverything) {
   PackedDib24 dib(4, 2, [](int, int) { return Rgb{100, 150, 200}; });
   for (unsigned long n : {1, 2}) {
-    platform::testing::FailNthGlobalAlloc(n);
+    platform::faults::FailNthGlobalAlloc(n);
     EXPECT_EQ(Quantize(dib), nullptr) << "global allocation " << n;
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
   }
   for (unsigned long n : {1, 2, 9, 10}) {
-    quant::testing::FailNthCellAlloc(n);
+    platform::faults::FailNthHeapAlloc(n);
     EXPECT_EQ(Quantize(dib), nullptr) << "cell " << n;
-    quant::testing::FailNthCellAlloc(0);
+    platform::faults::FailNthHeapAlloc(0);
   }
-  quant::testing::FailNthCellAlloc(30);  // more cells than this image needs
+  platform::faults::FailNthHeapAlloc(30);  // more cells than this image needs
   Quantized q(Quantize(dib));
   EXPECT_TRUE(q);
 }

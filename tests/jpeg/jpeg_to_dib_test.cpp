@@ -90,8 +90,8 @@ class JpegToDibTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::SetPerson(nullptr);
-    platform::testing::FailNthGlobalAlloc(0);
-    platform::testing::SetGlobalAllocLimit(0);
+    platform::faults::FailNthGlobalAlloc(0);
+    platform::faults::SetGlobalAllocLimit(0);
     EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_liveBlocks) << "a global block leaked";
     EXPECT_EQ(OpenFileDescriptors(), m_openFiles) << "a file was left open";
   }
@@ -314,7 +314,7 @@ TEST_F(JpegToDibTest, NotAJpegIsRefused) {
 }
 
 TEST_F(JpegToDibTest, FailedFinalAllocationStillReturnsTheSize) {
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   Decoded d = Decode(DataPath("peer/libjpeg-turbo/testorig.jpg"));
   EXPECT_EQ(d.handle, nullptr);
   EXPECT_EQ(d.width, 227);
@@ -324,9 +324,9 @@ TEST_F(JpegToDibTest, FailedFinalAllocationStillReturnsTheSize) {
 TEST_F(JpegToDibTest, DibAboveTheCeilingIsRefusedBeforeDecoding) {
   std::string path = DataPath("peer/libjpeg-turbo/testorig.jpg");
   const size_t bytes = 684u * 149u;  // 227 x 3 rounded up to 684
-  platform::testing::SetGlobalAllocLimit(bytes - 1);
+  platform::faults::SetGlobalAllocLimit(bytes - 1);
   ExpectRefused(path, "Image of 227 x 149 pixels is too large to hold in memory");
-  platform::testing::SetGlobalAllocLimit(bytes);
+  platform::faults::SetGlobalAllocLimit(bytes);
   EXPECT_EQ(Decode(path).blockSize, bytes);
 }
 
@@ -342,9 +342,9 @@ TEST_F(JpegToDibTest, LibraryArraysAreBoundedByTheCeiling) {
   JpegOptions options{.width = 1024, .height = 1024, .quality = 50, .fullChroma = true,
                       .progressive = true};
   std::string path = WriteTemp("progressive1024.jpg", jpegtest::EncodeJpeg(options));
-  platform::testing::SetGlobalAllocLimit(4u << 20);
+  platform::faults::SetGlobalAllocLimit(4u << 20);
   ExpectRefused(path, "Backing store not supported");
-  platform::testing::SetGlobalAllocLimit(0);
+  platform::faults::SetGlobalAllocLimit(0);
   EXPECT_EQ(Decode(path).blockSize, 3072u * 1024u);
 }
 

@@ -191,9 +191,9 @@ TEST_F(JpgMatchTest, EveryAllocationIsCheckedAndNothingLeaks) {
     boxes.boxes.clear();
     engine.calls.clear();
     engine.matchInputs.clear();
-    platform::testing::FailNthGlobalAlloc(n);
+    platform::faults::FailNthGlobalAlloc(n);
     jpg.MatchToMonitor(&dib);
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed in Matching"}) << n;
     EXPECT_TRUE(engine.matchInputs.empty()) << n;
     EXPECT_EQ(engine.calls.back(), "End") << n;
@@ -205,9 +205,9 @@ TEST_F(JpgMatchTest, EveryAllocationIsCheckedAndNothingLeaks) {
 TEST_F(JpgMatchTest, RecordRowAboveTheCeilingIsRefused) {
   // 64 x 2: 384 bytes of pixels, a row of records of 512 bytes.
   Decoded(64, 2);
-  platform::testing::SetGlobalAllocLimit(400);
+  platform::faults::SetGlobalAllocLimit(400);
   jpg.MatchToMonitor(&dib);
-  platform::testing::SetGlobalAllocLimit(0);
+  platform::faults::SetGlobalAllocLimit(0);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed in Matching"});
   EXPECT_TRUE(engine.matchInputs.empty());
   ExpectUnmatched();
@@ -216,9 +216,9 @@ TEST_F(JpgMatchTest, RecordRowAboveTheCeilingIsRefused) {
 TEST_F(JpgMatchTest, RecordsTakeOneRowNotOneForEveryPixel) {
   // 64 x 64: 12 KiB of pixels; records for every pixel would take 32 KiB.
   Decoded(64, 64);
-  platform::testing::SetGlobalAllocLimit(20000);
+  platform::faults::SetGlobalAllocLimit(20000);
   jpg.MatchToMonitor(&dib);
-  platform::testing::SetGlobalAllocLimit(0);
+  platform::faults::SetGlobalAllocLimit(0);
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(engine.matchInputs.size(), 64u * 64u);
   EXPECT_NE(dib.m_hMatchedBits, nullptr);
@@ -338,9 +338,9 @@ TEST_F(JpgConvertTest, FailuresLeaveTheDibAsItWasAndLeakNothing) {
     unsigned long failing;
   } cases[] = {{colour, 1}, {colour, 2}, {grey, 2}, {grey, 3}};
   for (const Case& c : cases) {
-    platform::testing::FailNthGlobalAlloc(c.failing);
+    platform::faults::FailNthGlobalAlloc(c.failing);
     EXPECT_FALSE(jpg.ConvertToDIB(c.path.c_str(), &dib)) << c.path << " " << c.failing;
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
     ExpectPlaceholder();
     EXPECT_EQ(platform::testing::LiveGlobalBlocks(), blocks);
   }

@@ -1,3 +1,4 @@
+#include <platform/memory.h>
 #include <platform/testing.h>
 #include <windows.h>
 
@@ -10,8 +11,8 @@ namespace {
 class GlobalMemTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    platform::testing::FailNthGlobalAlloc(0);
-    platform::testing::SetGlobalAllocLimit(0);
+    platform::faults::FailNthGlobalAlloc(0);
+    platform::faults::SetGlobalAllocLimit(0);
   }
 };
 
@@ -74,7 +75,7 @@ TEST_F(GlobalMemTest, HandleIsFoundFromTheLockedAddress) {
 }
 
 TEST_F(GlobalMemTest, NthAllocationFailsOnce) {
-  platform::testing::FailNthGlobalAlloc(2);
+  platform::faults::FailNthGlobalAlloc(2);
   HGLOBAL first = GlobalAlloc(GMEM_MOVEABLE, 4);
   HGLOBAL second = GlobalAlloc(GMEM_MOVEABLE, 4);
   HGLOBAL third = GlobalAlloc(GMEM_MOVEABLE, 4);
@@ -86,8 +87,8 @@ TEST_F(GlobalMemTest, NthAllocationFailsOnce) {
 }
 
 TEST_F(GlobalMemTest, CeilingRefusesLargerBlocks) {
-  EXPECT_EQ(platform::testing::GlobalAllocLimit(), std::size_t{1} << 30);
-  platform::testing::SetGlobalAllocLimit(1000);
+  EXPECT_EQ(platform::GlobalAllocLimit(), std::size_t{1} << 30);
+  platform::faults::SetGlobalAllocLimit(1000);
   EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE, 1001), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 1000);

@@ -92,8 +92,8 @@ class PrinterTest : public ::testing::Test {
     m_dir = pattern + "/";
   }
   void TearDown() override {
-    platform::testing::FailNthStartPage(0);
-    platform::testing::FailNthEndPage(0);
+    platform::faults::FailNthStartPage(0);
+    platform::faults::FailNthEndPage(0);
     platform::SetPrintJobListener(nullptr);
     std::filesystem::remove_all(m_dir);
   }
@@ -292,7 +292,7 @@ TEST_F(PrinterTest, EveryCopyIsAPage) {
 
 TEST_F(PrinterTest, FailingEndPageAfterTheFirstCopyStopsAtOnePage) {
   TestDib dib = Picture();
-  platform::testing::FailNthEndPage(2);
+  platform::faults::FailNthEndPage(2);
   HDC dc = Printer("fail.pdf", 75);
   Start(dc, "three copies");
   EXPECT_EQ(PrintCopies(dc, dib, 3), 1);
@@ -301,7 +301,7 @@ TEST_F(PrinterTest, FailingEndPageAfterTheFirstCopyStopsAtOnePage) {
   DeleteDC(dc);
   EXPECT_EQ(PdfInfo(m_dir + "fail.pdf", "Pages"), "1");
 
-  platform::testing::FailNthEndPage(2);
+  platform::faults::FailNthEndPage(2);
   HDC png = Printer("fail-%d.png", 75);
   Start(png, "numbered by printed pages");
   EXPECT_EQ(PrintCopies(png, dib, 2), 1);
@@ -314,7 +314,7 @@ TEST_F(PrinterTest, FailingEndPageAfterTheFirstCopyStopsAtOnePage) {
 }
 
 TEST_F(PrinterTest, JobWithoutPagesLeavesNoFile) {
-  platform::testing::FailNthEndPage(1);
+  platform::faults::FailNthEndPage(1);
   TestDib dib = Picture();
   HDC dc = Printer("none.pdf", 75);
   Start(dc, "nothing printed");
@@ -328,7 +328,7 @@ TEST_F(PrinterTest, JobWithoutPagesLeavesNoFile) {
 
 TEST_F(PrinterTest, FailingStartPageOpensNoPage) {
   TestDib dib = Picture();
-  platform::testing::FailNthStartPage(1);
+  platform::faults::FailNthStartPage(1);
   HDC dc = Printer("");
   Start(dc, "no page");
   EXPECT_EQ(StartPage(dc), SP_ERROR);

@@ -336,9 +336,9 @@ TEST_F(ConvertTest, FailedOrTooLargeAllocationsEndTheConversion) {
     CFile f;
     ASSERT_TRUE(f.Open(file.Path().c_str(), CFile::modeRead));
     ASSERT_EQ(tiff.Read(&f), 0);
-    platform::testing::FailNthGlobalAlloc(n);
+    platform::faults::FailNthGlobalAlloc(n);
     EXPECT_EQ(tiff.ConvertToDIB(&f, &dib), -108) << n;
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
   }
   TiffBuilder huge;
   huge.StripImage(60000, 60000, 3, 8, 2, 1, {Sequence(24)});

@@ -228,9 +228,9 @@ TEST(LzwBounds, HugeImageFieldsFailWithoutAllocatingTheBound) {
 
 TEST(LzwBounds, FailedAllocationFailsTheStripAndLeaksNothing) {
   size_t nLive = platform::testing::LiveGlobalBlocks();
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   EXPECT_FALSE(Decode(Pack({256, 'a', 257})).bOk);
-  platform::testing::FailNthGlobalAlloc(0);
+  platform::faults::FailNthGlobalAlloc(0);
   EXPECT_EQ(platform::testing::LiveGlobalBlocks(), nLive);
   EXPECT_TRUE(Decode(Pack({256, 'a', 257})).bOk);
 }

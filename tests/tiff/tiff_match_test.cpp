@@ -228,9 +228,9 @@ TEST_F(MatchTest, MatchedBlockThatCannotBeHadEndsTheConversion) {
   ASSERT_TRUE(f.Open(file.Path().c_str(), CFile::modeRead));
   ASSERT_EQ(tiff.Read(&f), 0);
   // Create's block, the output block, then the matched block.
-  platform::testing::FailNthGlobalAlloc(3);
+  platform::faults::FailNthGlobalAlloc(3);
   EXPECT_EQ(tiff.ConvertToDIB(&f, &dib), -108);
-  platform::testing::FailNthGlobalAlloc(0);
+  platform::faults::FailNthGlobalAlloc(0);
   EXPECT_EQ(Ends(), 1);
   EXPECT_EQ(dib.m_hMatchedBits, nullptr);
 }
@@ -245,9 +245,9 @@ TEST_F(MatchTest, TheProfileLockIsHeldFromSavingTheProfileToTheEndOfTheConversio
     ASSERT_EQ(tiff.Read(&f), 0);
     CProfileLock other;
     EXPECT_FALSE(other.Acquire(0));
-    platform::testing::FailNthGlobalAlloc(nFailingAlloc);
+    platform::faults::FailNthGlobalAlloc(nFailingAlloc);
     tiff.ConvertToDIB(&f, &dib);
-    platform::testing::FailNthGlobalAlloc(0);
+    platform::faults::FailNthGlobalAlloc(0);
     EXPECT_TRUE(other.Acquire(0)) << nFailingAlloc;
   }
 }

@@ -61,8 +61,8 @@ class HostileFile : public ::testing::TestWithParam<std::string> {
  protected:
   // A hostile file may ask for any size: keep the ceiling low enough for the
   // sanitizers' machine.
-  void SetUp() override { platform::testing::SetGlobalAllocLimit(std::size_t{256} << 20); }
-  void TearDown() override { platform::testing::SetGlobalAllocLimit(0); }
+  void SetUp() override { platform::faults::SetGlobalAllocLimit(std::size_t{256} << 20); }
+  void TearDown() override { platform::faults::SetGlobalAllocLimit(0); }
 };
 
 TEST_P(HostileFile, EndsInAFailureOrAnImageAndLeaksNothing) {

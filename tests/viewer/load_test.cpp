@@ -317,9 +317,9 @@ TEST_F(LoadTest, OutOfMemoryEndsTheLoadQuietly) {
   // returns, nothing thrown past it.
   std::string path = RgbTiff();
   CImgVuDoc* pDoc = NewDocument();
-  platform::testing::FailNthGlobalAlloc(1);
+  platform::faults::FailNthGlobalAlloc(1);
   EXPECT_EQ(pDoc->Open(nullptr, path.c_str()), 0);
-  platform::testing::FailNthGlobalAlloc(0);
+  platform::faults::FailNthGlobalAlloc(0);
   EXPECT_EQ(pDoc->m_pDIB, nullptr);
   EXPECT_EQ(pDoc->Open(nullptr, path.c_str()), 1);
 }
@@ -336,9 +336,9 @@ TEST_F(LoadTest, FailedReductionLeavesTheHeaderDescribingBothBlocks) {
     for (unsigned long n = 1; n <= 40; ++n) {
       CImgVuDoc* pDoc = NewDocument();
       ChooseMonitor("sRGB");
-      platform::testing::FailNthGlobalAlloc(n);
+      platform::faults::FailNthGlobalAlloc(n);
       pDoc->Open(nullptr, path.c_str());
-      platform::testing::FailNthGlobalAlloc(0);
+      platform::faults::FailNthGlobalAlloc(0);
       if (CDIB* pDIB = pDoc->m_pDIB; pDIB != nullptr && pDIB->m_hMatchedBits != nullptr) {
         size_t nBytes = DIBRowBytes(static_cast<WORD>(pDIB->BitCount()), pDIB->Width()) * pDIB->Height();
         EXPECT_EQ(BlockBytes(pDIB->m_hBits), nBytes) << path << " " << n;

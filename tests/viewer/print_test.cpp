@@ -22,8 +22,8 @@ class PrintTest : public ViewerTest {
   }
   void TearDown() override {
     platform::SetPrintJobListener({});
-    platform::testing::FailNthStartPage(0);
-    platform::testing::FailNthEndPage(0);
+    platform::faults::FailNthStartPage(0);
+    platform::faults::FailNthEndPage(0);
     ViewerTest::TearDown();
   }
 
@@ -81,7 +81,7 @@ TEST_F(PrintTest, CancelledDialogPrintsNothing) {
 TEST_F(PrintTest, PageThatCannotBeEndedStopsTheCopies) {
   CImgVuWnd* pWnd = Loaded();
   Answer(3);
-  platform::testing::FailNthEndPage(2);
+  platform::faults::FailNthEndPage(2);
   pWnd->OnPrint();
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Error occurs in Printing"});
   ASSERT_EQ(m_jobs.size(), 1u);
@@ -92,7 +92,7 @@ TEST_F(PrintTest, PageThatCannotBeEndedStopsTheCopies) {
 TEST_F(PrintTest, PageThatCannotBeStartedAbandonsTheJobUndrawn) {
   CImgVuWnd* pWnd = Loaded();
   Answer(3);
-  platform::testing::FailNthStartPage(2);
+  platform::faults::FailNthStartPage(2);
   size_t nGdiObjects = platform::testing::LiveGdiObjects();
   pWnd->OnPrint();
   EXPECT_EQ(platform::testing::LiveGdiObjects(), nGdiObjects);

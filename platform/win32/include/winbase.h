@@ -26,6 +26,11 @@ size_t WINAPI GlobalSize(HGLOBAL mem);
 // The handle of a block from the address GlobalLock returned for it; NULL otherwise.
 HGLOBAL WINAPI GlobalHandle(LPCVOID mem);
 
+#define HEAP_ZERO_MEMORY 0x00000008
+HANDLE WINAPI GetProcessHeap(void);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, size_t bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
+
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
 

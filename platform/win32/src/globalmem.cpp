@@ -7,6 +7,7 @@
 // has armed to fail, return NULL with ERROR_NOT_ENOUGH_MEMORY.
 #include <windows.h>
 
+#include <platform/memory.h>
 #include <platform/testing.h>
 
 #include <cstdlib>
@@ -186,7 +187,17 @@ HGLOBAL WINAPI GlobalHandle(LPCVOID mem) {
 
 }  // extern "C"
 
-namespace platform::testing {
+namespace platform {
+
+std::size_t GlobalAllocLimit() {
+  GlobalHeap& heap = Heap();
+  std::lock_guard guard(heap.lock);
+  return CurrentLimit(heap);
+}
+
+}  // namespace platform
+
+namespace platform::faults {
 
 void FailNthGlobalAlloc(unsigned long n) {
   GlobalHeap& heap = Heap();
@@ -200,16 +211,14 @@ void SetGlobalAllocLimit(std::size_t bytes) {
   heap.limit = bytes == 0 ? LimitFromEnvironment() : bytes;
 }
 
+}  // namespace platform::faults
+
+namespace platform::testing {
+
 void SetGlobalAllocFill(int byte) {
   GlobalHeap& heap = Heap();
   std::lock_guard guard(heap.lock);
   heap.fill = byte < 0 ? -1 : (byte & 0xFF);
-}
-
-std::size_t GlobalAllocLimit() {
-  GlobalHeap& heap = Heap();
-  std::lock_guard guard(heap.lock);
-  return CurrentLimit(heap);
 }
 
 std::size_t LiveGlobalBlocks() {

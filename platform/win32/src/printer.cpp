@@ -8,8 +8,8 @@
 #include "dc.h"
 #include "printjob.h"
 
+#include <platform/faults.h>
 #include <platform/printer.h>
-#include <platform/testing.h>
 
 using namespace platform::gdi;
 
@@ -130,7 +130,7 @@ int WINAPI AbortDoc(HDC dc) {
 
 }  // extern "C"
 
-namespace platform::testing {
+namespace platform::faults {
 
 void FailNthStartPage(unsigned long n) {
   gdi::Guard guard(gdi::Lock());
@@ -142,4 +142,4 @@ void FailNthEndPage(unsigned long n) {
   g_failEndPage = n;
 }
 
-}  // namespace platform::testing
+}  // namespace platform::faults

@@ -5,6 +5,10 @@
 
 namespace platform {
 
+// The largest block GlobalAlloc grants: the byte count in the environment variable
+// PLATFORM_GLOBAL_LIMIT, or 1 GiB when it is unset or not a positive number.
+std::size_t GlobalAllocLimit();
+
 // The bytes one view of an image may hold for its pixels, all copies together: the
 // byte count in the environment variable PLATFORM_VIEW_BUDGET, read at every call,
 // or 2 GiB when it is unset, empty or not a positive number.
