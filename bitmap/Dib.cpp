@@ -22,7 +22,6 @@ namespace {
 
 constexpr WORD kBmpType = 0x4D42;  // "BM"
 constexpr int kPrintPixelsPerInch = 65;
-constexpr int kEmbeddedMode = 1;  // NP_EMBED: one image, the matched one when there is one
 constexpr DWORD kMaxColors = 256;
 
 // Owners of the blocks an operation makes, until it hands them over.

@@ -16,6 +16,10 @@
 
 class CColorMapSource;
 
+// The display mode of an instance embedded in a page (NP_EMBED): it shows one image,
+// the matched one when there is one; every other mode shows both side by side.
+constexpr int kEmbeddedMode = 1;
+
 // The header block: BITMAPINFOHEADER plus 256 RGBQUADs.
 constexpr size_t kDibInfoBytes = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
 

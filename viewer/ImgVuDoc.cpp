@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kEmbeddedMode = 1;  // NP_EMBED: the matched image alone
 constexpr UINT kWindowsDirBuffer = 256;
 
 // The Windows directory ending in one backslash; empty when the system cannot give
