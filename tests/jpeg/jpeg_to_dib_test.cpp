@@ -85,14 +85,12 @@ class JpegToDibTest : public ::testing::Test {
 
   void SetUp() override {
     platform::SetPerson(&m_person);
-    m_liveBlocks = platform::testing::LiveGlobalBlocks();
     m_openFiles = OpenFileDescriptors();
   }
   void TearDown() override {
     platform::SetPerson(nullptr);
     platform::faults::FailNthGlobalAlloc(0);
     platform::faults::SetGlobalAllocLimit(0);
-    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), m_liveBlocks) << "a global block leaked";
     EXPECT_EQ(OpenFileDescriptors(), m_openFiles) << "a file was left open";
   }
 
@@ -149,7 +147,6 @@ class JpegToDibTest : public ::testing::Test {
 
   static fs::path s_dir;
   testsupport::MessageRecorder m_person;
-  size_t m_liveBlocks = 0;
   size_t m_openFiles = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "jfxx_segments.h"
 #include "jpeg/JpegToDib.h"
+#include "../support/fake_engine.h"
 #include "jpg_support_test.h"
 #include "viewer/ModuleState.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 using jpgtest::BoxRecorder;
 using jpgtest::Bytes;
-using jpgtest::FakeEngine;
+using testsupport::FakeEngine;
 
 std::string DataFile(const std::string& relative) {
   const char* root = std::getenv("ZELVW_TEST_DATA");

@@ -5,6 +5,7 @@
 
 #include "bitmap/Dib.h"
 #include "jpeg/JpegToDib.h"
+#include "../support/fake_engine.h"
 #include "jpg_support_test.h"
 #include "viewer/ModuleState.h"
 
@@ -16,7 +17,15 @@ namespace {
 
 using jpgtest::BoxRecorder;
 using jpgtest::Bytes;
-using jpgtest::FakeEngine;
+
+// The engine answers every pixel with one colour; CJPG hands it one record a call.
+class JpegEngine : public testsupport::FakeEngine {
+ public:
+  JpegEngine() { fixedResult = MatchColor{{0x1100, 0x2200, 0x3300, 0}}; }
+  ~JpegEngine() {
+    for (int32_t n : matchCounts) EXPECT_EQ(n, 1) << "Match with " << n << " records";
+  }
+};
 
 constexpr char kAdvice[] =
     "Please exit the application and run SCRNPICK program\n to set the monitor profile.";
@@ -71,7 +80,7 @@ class JpgMatchTest : public ::testing::Test {
     EXPECT_EQ(BlockBytes(dib.m_hBits), decoded);
   }
 
-  FakeEngine engine;
+  JpegEngine engine;
   BoxRecorder boxes;
   CDIB dib;
   CJPG jpg;
@@ -262,7 +271,7 @@ class JpgConvertTest : public ::testing::Test {
     EXPECT_EQ(dib.m_hMatchedBits, nullptr);
   }
 
-  FakeEngine engine;
+  JpegEngine engine;
   BoxRecorder boxes;
   CDIB dib;
   CJPG jpg;

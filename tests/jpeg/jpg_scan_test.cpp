@@ -3,6 +3,7 @@
 // and hostile files.
 #include "jpeg/Jpg.h"
 
+#include "../support/fake_engine.h"
 #include "jpg_support_test.h"
 #include "viewer/ModuleState.h"
 
@@ -16,7 +17,7 @@ using jpgtest::App1Segment;
 using jpgtest::App2Segment;
 using jpgtest::BoxRecorder;
 using jpgtest::Bytes;
-using jpgtest::FakeEngine;
+using testsupport::FakeEngine;
 using jpgtest::Ident;
 using jpgtest::JpegWith;
 using jpgtest::ProfileBytes;

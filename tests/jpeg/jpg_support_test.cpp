@@ -12,40 +12,6 @@ namespace jpgtest {
 
 namespace {
 
-FakeEngine* g_pFake = nullptr;
-
-int16_t WINAPI FakeGetMonitorProfile(char** ppszName) {
-  g_pFake->calls.push_back("GetMonitorProfile");
-  *ppszName = g_pFake->monitorName.data();
-  return g_pFake->nMonitorResult;
-}
-
-int16_t WINAPI FakeGetProfileName(const char* pszPath, char* pszName) {
-  g_pFake->calls.push_back(std::string("GetProfileName ") + pszPath);
-  std::strncpy(pszName, g_pFake->profileName.c_str(), kProfileNameSize);
-  return g_pFake->nProfileNameResult;
-}
-
-int16_t WINAPI FakeBegin(const char* pszSource, const char* pszMonitor) {
-  g_pFake->calls.push_back(std::string("Begin ") + pszSource + " " + pszMonitor);
-  return g_pFake->nBeginResult;
-}
-
-int16_t WINAPI FakeEnd() {
-  g_pFake->calls.push_back("End");
-  return 0;
-}
-
-int16_t WINAPI FakeMatch(int32_t nCount, MatchColor* pColors) {
-  g_pFake->matchInputs.push_back(pColors[0]);
-  if (nCount != 1) ADD_FAILURE() << "Match with " << nCount << " records";
-  if (static_cast<int>(g_pFake->matchInputs.size()) == g_pFake->nFailMatchAt) return 1;
-  pColors[0] = g_pFake->matchResult;
-  return 0;
-}
-
-int16_t WINAPI Unused(const char*) { return 0; }
-
 void ResetModuleState() {
   g_bEmbeddedProfile = 0;
   g_nProfilePaths = 0;
@@ -78,30 +44,6 @@ std::vector<std::string> BoxRecorder::Texts() const {
   std::vector<std::string> texts;
   for (const Box& box : boxes) texts.push_back(box.text);
   return texts;
-}
-
-FakeEngine::FakeEngine() {
-  g_pFake = this;
-  auto* pEngine = new CColorEngine;
-  pEngine->m_pfnGetMonitorProfile = FakeGetMonitorProfile;
-  pEngine->m_pfnSetMonitorProfile = Unused;
-  pEngine->m_pfnDisposeProfile = Unused;
-  pEngine->m_pfnGetProfileName = FakeGetProfileName;
-  pEngine->m_pfnBeginMatchingSession = FakeBegin;
-  pEngine->m_pfnEndMatching = FakeEnd;
-  pEngine->m_pfnMatch = FakeMatch;
-  g_pColorEngine = pEngine;
-  g_bEngineReady = 1;
-  g_strWindowsDir = WindowsDir().c_str();
-  ResetModuleState();
-}
-
-FakeEngine::~FakeEngine() {
-  delete g_pColorEngine;
-  g_pColorEngine = nullptr;
-  g_bEngineReady = 0;
-  ResetModuleState();
-  g_pFake = nullptr;
 }
 
 RealEngine::RealEngine() : m_homeEnv("ZIRN_HOME", m_home.path()), m_windirEnv("WINDIR", m_windir.path()) {

@@ -1,6 +1,5 @@
-// Shared pieces of the CJPG tests: a recorder of message boxes, a colour engine made
-// of test functions, the real engine with a private ZIRN_HOME and WINDIR, and
-// builders of JFXX segments.
+// Shared pieces of the CJPG tests: a recorder of message boxes, the real engine with a
+// private ZIRN_HOME and WINDIR, and builders of JFXX segments.
 #pragma once
 
 #include "color/ZirnApi.h"
@@ -38,34 +37,6 @@ class BoxRecorder : public platform::Person {
 
  private:
   platform::Person* m_previous;
-};
-
-// The module's engine binding made of test functions, with the Windows directory a
-// scratch folder. The state of the module is reset on both ends.
-class FakeEngine {
- public:
-  FakeEngine();
-  ~FakeEngine();
-  FakeEngine(const FakeEngine&) = delete;
-  FakeEngine& operator=(const FakeEngine&) = delete;
-
-  std::string Dir() const { return m_dir.path(); }
-  std::string WindowsDir() const { return m_dir.path() + "\\"; }
-  std::string File(const std::string& name) const { return m_dir / name; }
-
-  std::string profileName = "Test Profile";
-  int16_t nProfileNameResult = 1;
-  std::string monitorName = "Studio Monitor";
-  int16_t nMonitorResult = 0;
-  int16_t nBeginResult = 0;
-  int nFailMatchAt = 0;  // the call (from 1) that fails; 0: none
-  MatchColor matchResult = {{0x1100, 0x2200, 0x3300, 0}};
-
-  std::vector<std::string> calls;
-  std::vector<MatchColor> matchInputs;
-
- private:
-  testsupport::ScratchDir m_dir;
 };
 
 // The engine ZIRN.DLL from beside the test program, with its own ZIRN_HOME, and the

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_engine.h"
+#include "../support/fake_engine.h"
 #include "tiff_test_support.h"
 #include "viewer/ModuleState.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 using tifftest::Bytes;
 using tifftest::Decoded;
-using tifftest::FakeEngine;
+using testsupport::FakeEngine;
 using tifftest::TiffBuilder;
 
 const Bytes kProfile = {'i', 'c', 'c'};
@@ -68,7 +68,8 @@ TEST_F(MatchTest, RgbPixelsAreMatchedOneByOne) {
   EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0], (Bytes{3, 2, 1, 0, 128, 250}));
   EXPECT_EQ(GlobalSize(d.pDIB->m_hMatchedBits), GlobalSize(d.pDIB->m_hBits));
   std::vector<std::string> expected = {"GetProfileName " + m_engine.WindowsDir() + "ppp.icm",
-                                       "GetMonitorProfile", "Begin Studio Monitor", "End"};
+                                       "GetMonitorProfile",
+                                       "Begin " + m_engine.WindowsDir() + "Test Profile.icm Studio Monitor", "End"};
   EXPECT_EQ(m_engine.calls, expected);
   EXPECT_EQ(m_engine.beginSources, std::vector<std::string>{m_engine.WindowsDir() + "Test Profile.icm"});
   EXPECT_TRUE(Texts().empty());

@@ -6,14 +6,14 @@
 #include <fstream>
 #include <string>
 
-#include "fake_engine.h"
+#include "../support/fake_engine.h"
 #include "tiff_test_support.h"
 #include "viewer/ModuleState.h"
 
 namespace {
 
 using tifftest::Bytes;
-using tifftest::FakeEngine;
+using testsupport::FakeEngine;
 using tifftest::MessageRecorder;
 namespace fs = std::filesystem;
 

@@ -1,14 +1,11 @@
 #include "fake_engine.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
-
 #include "color/ColorEngine.h"
 #include "viewer/ModuleState.h"
 
-namespace tifftest {
+#include <cstring>
+
+namespace testsupport {
 
 namespace {
 
@@ -31,7 +28,7 @@ int16_t WINAPI GetProfileName(const char* pszPath, char* pszName) {
 }
 
 int16_t WINAPI BeginMatchingSession(const char* pszSource, const char* pszMonitor) {
-  g_pFake->calls.push_back(std::string("Begin ") + pszMonitor);
+  g_pFake->calls.push_back(std::string("Begin ") + pszSource + " " + pszMonitor);
   g_pFake->beginSources.push_back(pszSource);
   return g_pFake->nBeginResult;
 }
@@ -43,26 +40,26 @@ int16_t WINAPI EndMatching() {
 
 int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) {
   g_pFake->matchCounts.push_back(nCount);
+  for (int32_t i = 0; i < nCount; ++i) g_pFake->matchInputs.push_back(pColors[i]);
+  if (g_pFake->matchCounts.size() == g_pFake->nFailMatchAt) return 1;
   for (int32_t i = 0; i < nCount; ++i) {
-    g_pFake->matchInputs.push_back(pColors[i]);
-    if (g_pFake->bRotate) {
-      MatchColor c = pColors[i];
-      pColors[i] = {{c.c[2], c.c[0], c.c[1], 0x7777}};
-    }
+    MatchColor c = pColors[i];
+    pColors[i] = g_pFake->fixedResult ? *g_pFake->fixedResult : MatchColor{{c.c[2], c.c[0], c.c[1], 0x7777}};
   }
   return nCount == 1 ? g_pFake->nMatchResult : g_pFake->nMapMatchResult;
 }
 
 int16_t WINAPI Unused(const char*) { return 0; }
 
+void ResetProfileState() {
+  g_bEmbeddedProfile = 0;
+  g_nProfilePaths = 0;
+  for (CString& path : g_strProfilePaths) path.Empty();
+}
+
 }  // namespace
 
-FakeEngine* FakeEngine::Current() { return g_pFake; }
-
 FakeEngine::FakeEngine() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tiffengine-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  m_dir = pattern;
   g_pFake = this;
   auto* pEngine = new CColorEngine;
   pEngine->m_pfnGetMonitorProfile = GetMonitorProfile;
@@ -74,21 +71,16 @@ FakeEngine::FakeEngine() {
   pEngine->m_pfnMatch = Match;
   g_pColorEngine = pEngine;
   g_bEngineReady = 1;
-  g_bEmbeddedProfile = 0;
-  g_nProfilePaths = 0;
-  for (CString& path : g_strProfilePaths) path.Empty();
   g_strWindowsDir = WindowsDir().c_str();
+  ResetProfileState();
 }
 
 FakeEngine::~FakeEngine() {
   delete g_pColorEngine;
   g_pColorEngine = nullptr;
   g_bEngineReady = 0;
-  g_bEmbeddedProfile = 0;
-  g_nProfilePaths = 0;
+  ResetProfileState();
   g_pFake = nullptr;
-  std::error_code ignored;
-  std::filesystem::remove_all(m_dir, ignored);
 }
 
-}  // namespace tifftest
+}  // namespace testsupport
