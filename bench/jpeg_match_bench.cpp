@@ -69,7 +69,8 @@ jfxx::Bytes ReadFile(const std::string& path) {
 
 bool WriteFile(const std::string& path, const jfxx::Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 
@@ -82,9 +83,9 @@ class CBrowserPage {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "JpegMatchBenchBrowser";
     RegisterClassA(&wc);
-    m_hTop = CreateWindowExA(0, wc.lpszClassName, "browser", WS_OVERLAPPED | WS_VISIBLE, 0, 0,
-                             kWindowWidth + 40, kWindowHeight + 40, nullptr, nullptr, nullptr,
-                             nullptr);
+    m_hTop =
+        CreateWindowExA(0, wc.lpszClassName, "browser", WS_OVERLAPPED | WS_VISIBLE, 0, 0,
+                        kWindowWidth + 40, kWindowHeight + 40, nullptr, nullptr, nullptr, nullptr);
     HWND hChild = CreateWindowExA(0, wc.lpszClassName, "plugin", WS_CHILD | WS_VISIBLE, 0, 0,
                                   kWindowWidth, kWindowHeight, m_hTop, nullptr, nullptr, nullptr);
     if (hChild != nullptr && m_wnd.SubclassWindow(hChild)) {
@@ -178,7 +179,7 @@ CommandTimes RunJpgicc() {
   std::string input = std::string("-i") + kSourceProfile;
   std::string output = "-o" + g_monitorPath;
   std::string result = g_dir + "/jpgicc.jpg";
-  std::vector<const char*> argv = {"jpgicc", input.c_str(), output.c_str(), "-t0",
+  std::vector<const char*> argv = {"jpgicc",        input.c_str(),  output.c_str(), "-t0",
                                    g_photo.c_str(), result.c_str(), nullptr};
   auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
@@ -275,8 +276,8 @@ bool ChooseMonitor() {
   if (!g_bEngineReady || g_pColorEngine == nullptr) return false;
   int32_t nCursor1 = 0, nCursor2 = 0;
   char szName[260], szPath[260];
-  while (g_pColorEngine->m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName,
-                                                           szPath, 260) > 0) {
+  while (g_pColorEngine->m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath,
+                                                           260) > 0) {
     if (std::string(szName) == kMonitorName) {
       g_monitorPath = szPath;
       return g_pColorEngine->m_pfnSetMonitorProfile(szName) == 0;
@@ -302,8 +303,9 @@ int main(int argc, char** argv) {
     bool bMonitor = ChooseMonitor();
     delete pFirst;
     if (!page.Ready() || !WritePhoto() || !bMonitor) {
-      std::fprintf(stderr, "jpeg_match_bench: cannot set up the page, the photograph or the "
-                           "engine (ZIRN.DLL and TALVERIN.DLL beside the program)\n");
+      std::fprintf(stderr,
+                   "jpeg_match_bench: cannot set up the page, the photograph or the "
+                   "engine (ZIRN.DLL and TALVERIN.DLL beside the program)\n");
     } else {
       benchmark::Initialize(&argc, argv);
       benchmark::RegisterBenchmark("jpeg_matched/whole_path", WholePath, &page)

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
@@ -57,7 +57,7 @@ uint8_t* ReferenceDecode(const char* path) {
   size_t rowWidth = (dataWidth + 3) & ~size_t{3};
   block = static_cast<uint8_t*>(std::malloc(rowWidth * cinfo.output_height));
   JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                               static_cast<JDIMENSION>(dataWidth), 1);
+                                              static_cast<JDIMENSION>(dataWidth), 1);
   while (cinfo.output_scanline < cinfo.output_height) {
     uint8_t* out = block + (cinfo.output_height - 1 - cinfo.output_scanline) * rowWidth;
     jpeg_read_scanlines(&cinfo, row, 1);

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
 
   std::FILE* out = std::fopen(argv[2], "wb");
   const void* pixels = GlobalLock(hDib);
-  bool written = out != nullptr && std::fwrite(header.data(), 1, header.size(), out) == header.size() &&
+  bool written = out != nullptr &&
+                 std::fwrite(header.data(), 1, header.size(), out) == header.size() &&
                  std::fwrite(pixels, 1, bytes, out) == bytes;
   GlobalUnlock(hDib);
   GlobalFree(hDib);

@@ -35,8 +35,17 @@ LPBITMAPINFOHEADER ReadTiff(const char* path, HGLOBAL* handle) {
   std::vector<BYTE> rgb(size_t(width) * 3);
   bool ok = dib != nullptr;
   if (ok) {
-    *dib = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), LONG(width), LONG(height), 1, 24, BI_RGB,
-                            DWORD(rowBytes * height), 0, 0, 0, 0};
+    *dib = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER),
+                            LONG(width),
+                            LONG(height),
+                            1,
+                            24,
+                            BI_RGB,
+                            DWORD(rowBytes * height),
+                            0,
+                            0,
+                            0,
+                            0};
     BYTE* bitsStart = reinterpret_cast<BYTE*>(dib + 1);
     for (uint32_t y = 0; ok && y < height; ++y) {
       ok = TIFFReadScanline(in, rgb.data(), y) == 1;

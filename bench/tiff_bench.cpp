@@ -58,8 +58,10 @@ struct Variant {
 };
 
 const Variant kVariants[] = {
-    {"rgb_lzw", 3, COMPRESSION_LZW, 1, false},        {"rgb_lzw_predictor", 3, COMPRESSION_LZW, 2, false},
-    {"palette_lzw", 1, COMPRESSION_LZW, 1, false},    {"rgb_none", 3, COMPRESSION_NONE, 1, false},
+    {"rgb_lzw", 3, COMPRESSION_LZW, 1, false},
+    {"rgb_lzw_predictor", 3, COMPRESSION_LZW, 2, false},
+    {"palette_lzw", 1, COMPRESSION_LZW, 1, false},
+    {"rgb_none", 3, COMPRESSION_NONE, 1, false},
     {"rgb_lzw_matched", 3, COMPRESSION_LZW, 1, true},
 };
 
@@ -100,7 +102,8 @@ bool WriteVariant(const Photo& photo, const Variant& v) {
     }
     TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
     for (size_t i = 0; i < photo.rgb.size(); i += 3) {
-      pixels.push_back(static_cast<uint8_t>((photo.rgb[i] >> 5) << 5 | (photo.rgb[i + 1] >> 5) << 2 | photo.rgb[i + 2] >> 6));
+      pixels.push_back(static_cast<uint8_t>((photo.rgb[i] >> 5) << 5 |
+                                            (photo.rgb[i + 1] >> 5) << 2 | photo.rgb[i + 2] >> 6));
     }
   } else {
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
@@ -114,7 +117,8 @@ bool WriteVariant(const Photo& photo, const Variant& v) {
   size_t nRowBytes = size_t{photo.nWidth} * v.wSamples;
   for (uint32_t y = 0, s = 0; y < photo.nHeight; y += kRowsPerStrip, ++s) {
     uint32_t nRows = std::min(kRowsPerStrip, photo.nHeight - y);
-    if (TIFFWriteEncodedStrip(tif, s, pixels.data() + y * nRowBytes, static_cast<tmsize_t>(nRows * nRowBytes)) < 0) {
+    if (TIFFWriteEncodedStrip(tif, s, pixels.data() + y * nRowBytes,
+                              static_cast<tmsize_t>(nRows * nRowBytes)) < 0) {
       TIFFClose(tif);
       return false;
     }
@@ -167,7 +171,8 @@ void Libtiff(benchmark::State& state, const Variant* pVariant, bool bStripBuffer
   if (pVariant->bProfile) {
     cmsHPROFILE hSource = cmsOpenProfileFromFile(kSourceProfile, "r");
     cmsHPROFILE hMonitor = cmsOpenProfileFromFile(kMonitorFile, "r");
-    hTransform = cmsCreateTransform(hSource, TYPE_RGB_16, hMonitor, TYPE_RGB_16, INTENT_PERCEPTUAL, 0);
+    hTransform =
+        cmsCreateTransform(hSource, TYPE_RGB_16, hMonitor, TYPE_RGB_16, INTENT_PERCEPTUAL, 0);
     cmsCloseProfile(hSource);
     cmsCloseProfile(hMonitor);
   }
@@ -181,7 +186,8 @@ void Libtiff(benchmark::State& state, const Variant* pVariant, bool bStripBuffer
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &nWidth);
     tmsize_t nStripSize = TIFFStripSize(tif);
     tstrip_t nStrips = TIFFNumberOfStrips(tif);
-    size_t nImageBytes = bStripBuffer ? static_cast<size_t>(nStripSize) : static_cast<size_t>(nStripSize) * nStrips;
+    size_t nImageBytes =
+        bStripBuffer ? static_cast<size_t>(nStripSize) : static_cast<size_t>(nStripSize) * nStrips;
     std::unique_ptr<uint8_t[]> pImage(new uint8_t[nImageBytes]);
     std::vector<uint16_t> in(size_t{nWidth} * 3), out(size_t{nWidth} * 3);
     for (tstrip_t s = 0; s < nStrips; ++s) {
@@ -190,7 +196,8 @@ void Libtiff(benchmark::State& state, const Variant* pVariant, bool bStripBuffer
       if (hTransform == nullptr) continue;
       size_t nRowBytes = size_t{nWidth} * 3;
       for (size_t r = 0; r * nRowBytes < static_cast<size_t>(n); ++r) {
-        for (size_t i = 0; i < nRowBytes; ++i) in[i] = static_cast<uint16_t>(pStrip[r * nRowBytes + i] * 257);
+        for (size_t i = 0; i < nRowBytes; ++i)
+          in[i] = static_cast<uint16_t>(pStrip[r * nRowBytes + i] * 257);
         cmsDoTransform(hTransform, in.data(), out.data(), nWidth);
       }
       benchmark::DoNotOptimize(out.data());
@@ -244,12 +251,19 @@ int main(int argc, char** argv) {
   }
   for (const Variant& v : kVariants) {
     benchmark::RegisterBenchmark((std::string("ours/") + v.name).c_str(), Ours, &v)
-        ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(3);
     benchmark::RegisterBenchmark((std::string("libtiff/") + v.name).c_str(), Libtiff, &v, false)
-        ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(3);
     if (v.wCompression == COMPRESSION_NONE) {
-      benchmark::RegisterBenchmark((std::string("libtiff_strip_buffer/") + v.name).c_str(), Libtiff, &v, true)
-          ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+      benchmark::RegisterBenchmark((std::string("libtiff_strip_buffer/") + v.name).c_str(), Libtiff,
+                                   &v, true)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1)
+          ->Repetitions(3);
     }
   }
   benchmark::Initialize(&argc, argv);
@@ -261,8 +275,8 @@ int main(int argc, char** argv) {
     for (const char* peerName : {"libtiff/", "libtiff_strip_buffer/"}) {
       auto peer = reporter.best.find(peerName + std::string(v.name));
       if (ours == reporter.best.end() || peer == reporter.best.end()) continue;
-      std::printf("  %-20s against %-22s %6.2f  (%.1f ms / %.1f ms)\n", v.name, peerName, ours->second / peer->second,
-                  ours->second, peer->second);
+      std::printf("  %-20s against %-22s %6.2f  (%.1f ms / %.1f ms)\n", v.name, peerName,
+                  ours->second / peer->second, ours->second, peer->second);
     }
   }
   benchmark::Shutdown();

@@ -47,7 +47,9 @@ struct FreeLockedDIB {
 using CPackedDIB = std::unique_ptr<BITMAPINFOHEADER, FreeLockedDIB>;
 
 // A zero-filled header block, so that colour-table entries no file filled are black.
-CInfoBlock NewInfoBlock() { return CInfoBlock(static_cast<LPBITMAPINFOHEADER>(std::calloc(1, kDibInfoBytes))); }
+CInfoBlock NewInfoBlock() {
+  return CInfoBlock(static_cast<LPBITMAPINFOHEADER>(std::calloc(1, kDibInfoBytes)));
+}
 
 LPRGBQUAD ColorTable(LPBITMAPINFOHEADER lpbi) {
   return reinterpret_cast<LPRGBQUAD>(reinterpret_cast<LPBYTE>(lpbi) + sizeof(BITMAPINFOHEADER));
@@ -68,8 +70,10 @@ ULONGLONG ImageBytes(const BITMAPINFOHEADER& bi) {
 int ScaleToDevice(ULONGLONG nPixels, int nDeviceDpi) {
   double dLength = std::trunc(static_cast<double>(static_cast<LONGLONG>(nPixels) * nDeviceDpi) /
                               kPrintPixelsPerInch);
-  if (dLength >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (dLength <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  if (dLength >= static_cast<double>(std::numeric_limits<int>::max()))
+    return std::numeric_limits<int>::max();
+  if (dLength <= static_cast<double>(std::numeric_limits<int>::min()))
+    return std::numeric_limits<int>::min();
   return static_cast<int>(dLength);
 }
 
@@ -141,12 +145,14 @@ BOOL IsAcceptableBmp(const BmpHeaders& headers, ULONGLONG nFileBytes) {
   if (wBits != 1 && wBits != 4 && wBits != 8 && wBits != 24) return FALSE;
   if (bi.biCompression != BI_RGB || bi.biClrUsed > kMaxColors) return FALSE;
   if (bi.biWidth <= 0 || bi.biHeight == 0) return FALSE;
-  if (DIBRowBytes(wBits, bi.biWidth) > static_cast<ULONGLONG>(std::numeric_limits<LONG>::max())) return FALSE;
+  if (DIBRowBytes(wBits, bi.biWidth) > static_cast<ULONGLONG>(std::numeric_limits<LONG>::max()))
+    return FALSE;
   if (bmf.bfOffBits > bmf.bfSize) return FALSE;
   ULONGLONG nPixelBytes = ULONGLONG{bmf.bfSize} - bmf.bfOffBits;
   if (nPixelBytes < ImageBytes(bi) || ULONGLONG{bmf.bfSize} > nFileBytes) return FALSE;
   ULONGLONG nEntryBytes = headers.bCore ? sizeof(RGBTRIPLE) : sizeof(RGBQUAD);
-  ULONGLONG nTableEnd = sizeof(BITMAPFILEHEADER) + HeaderBytes(headers) + DIBNumColors(&bi) * nEntryBytes;
+  ULONGLONG nTableEnd =
+      sizeof(BITMAPFILEHEADER) + HeaderBytes(headers) + DIBNumColors(&bi) * nEntryBytes;
   return nTableEnd <= bmf.bfOffBits;
 }
 
@@ -183,7 +189,8 @@ BOOL ReadBmp(CFile* pFile, CInfoBlock& info, CGlobalBlock& bits) {
   if (!IsAcceptableBmp(headers, nLength > nStart ? nLength - nStart : 0)) return FALSE;
   if (info == nullptr) return FALSE;
   *info.get() = headers.bi;
-  pFile->Seek(static_cast<LONGLONG>(nStart + sizeof(BITMAPFILEHEADER) + HeaderBytes(headers)), CFile::begin);
+  pFile->Seek(static_cast<LONGLONG>(nStart + sizeof(BITMAPFILEHEADER) + HeaderBytes(headers)),
+              CFile::begin);
   if (!ReadColorTable(pFile, headers, info.get())) return FALSE;
   return ReadPixels(pFile, nStart, headers.bmf, bits);
 }
@@ -245,7 +252,8 @@ LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, const CColorMapSource* pColorSource
 
   // The map may be absent or shorter than the table: the table fills in the rest.
   DWORD nMapped = 0;
-  if (pColorSource != nullptr && pColorSource->m_pColorMap != nullptr && pColorSource->m_nColorMapEntries > 0) {
+  if (pColorSource != nullptr && pColorSource->m_pColorMap != nullptr &&
+      pColorSource->m_nColorMapEntries > 0) {
     nMapped = static_cast<DWORD>(pColorSource->m_nColorMapEntries);
   }
   const ColorMapEntry* pMap = pColorSource != nullptr ? pColorSource->m_pColorMap : nullptr;
@@ -254,7 +262,8 @@ LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, const CColorMapSource* pColorSource
       pTable[i].rgbRed = static_cast<BYTE>(pMap[i].red * 255u / 65535u);
       pTable[i].rgbGreen = static_cast<BYTE>(pMap[i].green * 255u / 65535u);
       pTable[i].rgbBlue = static_cast<BYTE>(pMap[i].blue * 255u / 65535u);
-      pEntries[i] = PALETTEENTRY{pTable[i].rgbRed, pTable[i].rgbGreen, pTable[i].rgbBlue, PC_RESERVED};
+      pEntries[i] =
+          PALETTEENTRY{pTable[i].rgbRed, pTable[i].rgbGreen, pTable[i].rgbBlue, PC_RESERVED};
     } else {
       pEntries[i] = PALETTEENTRY{pTable[i].rgbRed, pTable[i].rgbGreen, pTable[i].rgbBlue, 0};
     }
@@ -262,7 +271,12 @@ LPLOGPALETTE CreateDIBLogPalette(CDIB* pDIB, const CColorMapSource* pColorSource
   return lpPal;
 }
 
-CDIB::CDIB() : m_pPalette(nullptr), m_hMatchedBits(nullptr), m_pInfo(nullptr), m_hBits(nullptr), m_nRowBytes(0) {
+CDIB::CDIB()
+    : m_pPalette(nullptr),
+      m_hMatchedBits(nullptr),
+      m_pInfo(nullptr),
+      m_hBits(nullptr),
+      m_nRowBytes(0) {
   // A CDIB without its blocks could not answer a single query.
   if (!Create(16, 16)) AfxThrowMemoryException();
 }
@@ -341,8 +355,8 @@ void CDIB::DrawBlock(CDC* pDC, HGLOBAL hBlock, int xDest, int yDest) {
   // bitmaps (and, for top-down ones, between GDI's fast and general paths). A source
   // that spans the whole image is the same rectangle under each rule, so the scroll
   // offsets move the destination instead and GDI clips it to the window.
-  StretchDIBits(pDC->m_hDC, xDest, yDest, w, h, 0, 0, w, h, lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
-                DIB_RGB_COLORS, SRCCOPY);
+  StretchDIBits(pDC->m_hDC, xDest, yDest, w, h, 0, 0, w, h, lpBits,
+                reinterpret_cast<LPBITMAPINFO>(m_pInfo), DIB_RGB_COLORS, SRCCOPY);
   GlobalUnlock(hBlock);
 }
 
@@ -379,9 +393,9 @@ void CDIB::Print(CDC* pDC) {
   LPVOID lpBits = GlobalLock(hBlock);
   if (lpBits == nullptr) return;
   pDC->SetStretchBltMode(COLORONCOLOR);
-  int nLines = StretchDIBits(pDC->m_hDC, xDest, yDest, nDestWidth, nDestHeight, 0, 0, static_cast<int>(nWidth),
-                             static_cast<int>(nHeight), lpBits, reinterpret_cast<LPBITMAPINFO>(m_pInfo),
-                             DIB_RGB_COLORS, SRCCOPY);
+  int nLines = StretchDIBits(pDC->m_hDC, xDest, yDest, nDestWidth, nDestHeight, 0, 0,
+                             static_cast<int>(nWidth), static_cast<int>(nHeight), lpBits,
+                             reinterpret_cast<LPBITMAPINFO>(m_pInfo), DIB_RGB_COLORS, SRCCOPY);
   GlobalUnlock(hBlock);
   if (nLines == GDI_ERROR) AfxMessageBox("GDI ERROR", MB_OK, 0);
 }
@@ -418,8 +432,8 @@ BOOL CDIB::QuantizeBlock(HGLOBAL& hBlock) {
   LPBITMAPINFOHEADER lpResult = nullptr;
   // The quantizer reads every row the header describes.
   if (HoldsImage(hBlock)) {
-    lpResult = QuantizeDIB(static_cast<LPBITMAPINFOHEADER>(GlobalLock(packed.get())), QUANT_METHOD_MEDIAN_CUT,
-                           QUANT_DITHER_ORDERED, nullptr);
+    lpResult = QuantizeDIB(static_cast<LPBITMAPINFOHEADER>(GlobalLock(packed.get())),
+                           QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
     GlobalUnlock(packed.get());
   }
   packed.reset();
@@ -459,7 +473,8 @@ BOOL CDIB::QuantizeMatched() {
   biBoth.biBitCount = 24;
   biBoth.biClrUsed = 0;
   biBoth.biClrImportant = 0;
-  biBoth.biHeight = bi.biHeight < 0 ? -static_cast<LONG>(2 * nHeight) : static_cast<LONG>(2 * nHeight);
+  biBoth.biHeight =
+      bi.biHeight < 0 ? -static_cast<LONG>(2 * nHeight) : static_cast<LONG>(2 * nHeight);
   bool bUsable = (bi.biBitCount == 8 || bi.biBitCount == 24) && bi.biWidth > 0 &&
                  nHeight <= std::numeric_limits<LONG>::max() / 2 && m_hBits != nullptr &&
                  m_hMatchedBits != nullptr && GlobalSize(m_hBits) >= nRowDecoded * nHeight &&

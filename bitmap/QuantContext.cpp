@@ -60,10 +60,12 @@ bool QuantContext::MedianCut() {
     } else if (NewCell(number, 0) == nullptr) {
       return false;
     }
-    boxes[i] = ColorBox{corner[0], corner[0], corner[1], corner[1], corner[2], corner[2], 0, 0, 0, 1};
+    boxes[i] =
+        ColorBox{corner[0], corner[0], corner[1], corner[1], corner[2], corner[2], 0, 0, 0, 1};
   }
 
-  boxes[kFirstCutBox] = ColorBox{0, kMaxCoordinate, 0, kMaxCoordinate, 0, kMaxCoordinate, 0, 0, 0, 0};
+  boxes[kFirstCutBox] =
+      ColorBox{0, kMaxCoordinate, 0, kMaxCoordinate, 0, kMaxCoordinate, 0, 0, 0, 0};
   Shrink(boxes[kFirstCutBox]);
   for (int n = kFirstCutBox + 1; n < kPaletteSize; ++n) {
     int chosen = kFirstCutBox;

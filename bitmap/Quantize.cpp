@@ -17,7 +17,8 @@ constexpr uint64_t kOutputHeaderBytes =
 
 // The ordered dither matrix, first index across (counted from the right-hand end of
 // the row), second index down.
-constexpr int kOrderedMatrix[4][4] = {{-7, 1, -5, 3}, {5, -3, 7, -1}, {-4, 4, -6, 2}, {8, 0, 6, -2}};
+constexpr int kOrderedMatrix[4][4] = {
+    {-7, 1, -5, 3}, {5, -3, 7, -1}, {-4, 4, -6, 2}, {8, 0, 6, -2}};
 
 struct Layout {
   LONG width;
@@ -28,12 +29,15 @@ struct Layout {
   const BYTE* bits;
 };
 
-uint64_t RowBytes(uint64_t bitsPerPixel, uint64_t width) { return (bitsPerPixel * width + 31) / 32 * 4; }
+uint64_t RowBytes(uint64_t bitsPerPixel, uint64_t width) {
+  return (bitsPerPixel * width + 31) / 32 * 4;
+}
 
 // Where the pixels start: after the header and its colour table. Only a 40-byte
 // header declares its table by biClrUsed; a 24-bit DIB has none otherwise.
 const BYTE* FindDIBBits(const BITMAPINFOHEADER& header) {
-  uint64_t table = header.biSize == sizeof(BITMAPINFOHEADER) ? uint64_t{header.biClrUsed} * sizeof(RGBQUAD) : 0;
+  uint64_t table =
+      header.biSize == sizeof(BITMAPINFOHEADER) ? uint64_t{header.biClrUsed} * sizeof(RGBQUAD) : 0;
   return reinterpret_cast<const BYTE*>(&header) + header.biSize + table;
 }
 
@@ -108,7 +112,8 @@ bool MapPixels(QuantContext& context, const Layout& layout, int dither, BYTE* ou
     for (LONG x = 0; x < layout.width; ++x, pixel += 3) {
       int d = offsets[column];
       column = (column - 1) & 3;
-      int entry = context.PaletteIndex(Clamp(pixel[2] + d), Clamp(pixel[1] + d), Clamp(pixel[0] + d));
+      int entry =
+          context.PaletteIndex(Clamp(pixel[2] + d), Clamp(pixel[1] + d), Clamp(pixel[0] + d));
       if (entry < 0) return false;
       index[x] = static_cast<BYTE>(entry);
     }
@@ -141,8 +146,8 @@ void WriteHeaderAndPalette(const BITMAPINFOHEADER& input, const QuantContext& co
 }
 
 // The mapping pass: a new locked output block, or NULL with nothing allocated.
-LPBITMAPINFOHEADER BuildOutput(const BITMAPINFOHEADER& input, QuantContext& context, const Layout& layout,
-                               int dither, Progress& progress) {
+LPBITMAPINFOHEADER BuildOutput(const BITMAPINFOHEADER& input, QuantContext& context,
+                               const Layout& layout, int dither, Progress& progress) {
   HGLOBAL hOut = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, layout.outBytes);
   if (hOut == nullptr) return nullptr;
   auto* header = static_cast<LPBITMAPINFOHEADER>(GlobalLock(hOut));
@@ -151,7 +156,8 @@ LPBITMAPINFOHEADER BuildOutput(const BITMAPINFOHEADER& input, QuantContext& cont
     return nullptr;
   }
   WriteHeaderAndPalette(input, context, layout, header);
-  if (!MapPixels(context, layout, dither, reinterpret_cast<BYTE*>(header) + kOutputHeaderBytes, progress)) {
+  if (!MapPixels(context, layout, dither, reinterpret_cast<BYTE*>(header) + kOutputHeaderBytes,
+                 progress)) {
     GlobalUnlock(hOut);
     GlobalFree(hOut);
     return nullptr;

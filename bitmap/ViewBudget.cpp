@@ -16,7 +16,8 @@ BOOL IsPaletteScreen() {
 
 }  // namespace
 
-ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount, BOOL bPaletteScreen) {
+ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
+                    BOOL bPaletteScreen) {
   ULONGLONG nRows = lHeight > 0 ? static_cast<ULONGLONG>(lHeight) : 0;
   ULONGLONG nRowBytes = DIBRowBytes(wReaderBits, lWidth) + 2 * DIBRowBytes(wBitCount, lWidth);
   if (bPaletteScreen && wBitCount > 8) nRowBytes += 2 * DIBRowBytes(8, lWidth);
@@ -25,5 +26,6 @@ ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
 }
 
 BOOL FitsViewBudget(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount) {
-  return ViewBytes(lWidth, lHeight, wReaderBits, wBitCount, IsPaletteScreen()) <= platform::ViewMemoryBudget();
+  return ViewBytes(lWidth, lHeight, wReaderBits, wBitCount, IsPaletteScreen()) <=
+         platform::ViewMemoryBudget();
 }

@@ -15,7 +15,8 @@
 // wReaderBits a pixel, the bitmap's two of wBitCount, and the 8-bit ones when
 // bPaletteScreen applies. Negative sizes count as 0; a count beyond 64 bits is the
 // largest one.
-ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount, BOOL bPaletteScreen);
+ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
+                    BOOL bPaletteScreen);
 
 // Whether ViewBytes, for the screen as it is, fits platform::ViewMemoryBudget().
 BOOL FitsViewBudget(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount);

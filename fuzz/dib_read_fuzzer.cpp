@@ -5,8 +5,8 @@
 #include "bitmap/Dib.h"
 #include "viewer/ModuleState.h"
 
-#include <platform/surface.h>
 #include <platform/faults.h>
+#include <platform/surface.h>
 
 #include "fuzz/FuzzInputFile.h"
 

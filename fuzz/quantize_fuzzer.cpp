@@ -5,8 +5,8 @@
 // global allocation, 2 a cell allocation), byte 1 which allocation fails, bytes 2-3
 // and 4-5 width and height (little-endian, reduced to 0..kMaxSide), then the pixels,
 // repeated as often as the image needs them.
-#include "bitmap/Quantize.h"
 #include "bitmap/QuantContext.h"
+#include "bitmap/Quantize.h"
 
 #include <platform/testing.h>
 #include <windows.h>
@@ -21,8 +21,8 @@ namespace {
 
 constexpr unsigned kMaxSide = 256;  // 65536 pixels: enough to saturate one cell
 
-constexpr BYTE kCorners[8][3] = {{0, 0, 0},       {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                 {255, 255, 0},   {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
+constexpr BYTE kCorners[8][3] = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                 {255, 255, 0}, {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -32,7 +32,8 @@ void CheckResult(const BITMAPINFOHEADER* out, LONG width, LONG height) {
   const uint64_t rowBytes = (uint64_t{8} * width + 31) / 32 * 4;
   const uint64_t rows = height < 0 ? -int64_t{height} : height;
   Check(GlobalSize(GlobalHandle(out)) == 1064 + rowBytes * rows);
-  Check(out->biSize == 40 && out->biWidth == width && out->biHeight == height && out->biPlanes == 1);
+  Check(out->biSize == 40 && out->biWidth == width && out->biHeight == height &&
+        out->biPlanes == 1);
   Check(out->biBitCount == 8 && out->biSizeImage == rowBytes * rows);
   Check(out->biClrUsed == 256 && out->biClrImportant == 256);
   const auto* table = reinterpret_cast<const RGBQUAD*>(out + 1);

@@ -11,8 +11,8 @@
 #include <platform/faults.h>
 
 #include "bitmap/Dib.h"
-#include "tiff/Tiff.h"
 #include "fuzz/FuzzInputFile.h"
+#include "tiff/Tiff.h"
 
 namespace {
 

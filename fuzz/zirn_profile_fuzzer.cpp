@@ -89,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MatchColor map[256];
   for (size_t i = 0; i < 256; ++i) {
     uint8_t v = size != 0 ? data[i % size] : 0;
-    map[i] = MatchColor{{uint16_t(i * 257), uint16_t(v * 256), uint16_t((255 - i) * 257),
-                         uint16_t(v * 257)}};
+    map[i] = MatchColor{
+        {uint16_t(i * 257), uint16_t(v * 256), uint16_t((255 - i) * 257), uint16_t(v * 257)}};
   }
   MatchOneByOne(map, 16);
   if (ZIRN_Match(256, map) != ZIRN_OK) std::abort();

@@ -3,8 +3,8 @@
 
 #include "host/Json.h"
 
-#include <platform/printer.h>
 #include <platform/faults.h>
+#include <platform/printer.h>
 #include <platform/windows_system.h>
 
 #include <algorithm>
@@ -121,8 +121,8 @@ std::string Browser::ScreenshotPath(const std::string& path, std::size_t number)
   if (number <= 1) return path;
   const std::size_t slash = path.find_last_of('/');
   const std::size_t dot = path.rfind('.');
-  const bool hasExtension = dot != std::string::npos && dot != 0 &&
-                            (slash == std::string::npos || dot > slash + 1);
+  const bool hasExtension =
+      dot != std::string::npos && dot != 0 && (slash == std::string::npos || dot > slash + 1);
   const std::size_t at = hasExtension ? dot : path.size();
   return path.substr(0, at) + "-" + std::to_string(number) + path.substr(at);
 }
@@ -144,8 +144,9 @@ bool Browser::Bind() {
 }
 
 bool Browser::OpenWindow(Tab& tab) {
-  tab.window = CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
-                               m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
+  tab.window =
+      CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
+                      m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
   if (tab.window == nullptr) {
     Note("cannot make the browser's window");
     return false;

@@ -19,7 +19,7 @@ struct Faults {
 
 struct Options {
   std::vector<std::string> files;  // each opens in a browser window of its own
-  std::string plugin;  // empty: NPZELVW.DLL beside nphost
+  std::string plugin;              // empty: NPZELVW.DLL beside nphost
   bool fullPage = true;
   int width = 800;
   int height = 600;

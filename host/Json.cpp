@@ -63,8 +63,10 @@ std::string Cp1252ToUtf8(std::string_view text) {
   out.reserve(text.size());
   for (char ch : text) {
     const auto byte = static_cast<unsigned char>(ch);
-    if (byte >= 0x80 && byte < 0xA0) AppendUtf8(out, kHigh1252[byte - 0x80]);
-    else AppendUtf8(out, byte);
+    if (byte >= 0x80 && byte < 0xA0)
+      AppendUtf8(out, kHigh1252[byte - 0x80]);
+    else
+      AppendUtf8(out, byte);
   }
   return out;
 }
@@ -82,13 +84,27 @@ std::string JsonString(std::string_view utf8) {
   std::string out = "\"";
   for (char ch : utf8) {
     switch (ch) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (static_cast<unsigned char>(ch) < 0x20) {
           char escape[8];

@@ -57,8 +57,10 @@ std::string ReadPage(const std::string& path) {
 std::optional<std::string> ResolveSource(const std::string& src,
                                          const std::filesystem::path& base) {
   std::string local = src;
-  if (local.rfind("file://", 0) == 0) local = local.substr(7);
-  else if (local.find("://") != std::string::npos) return std::nullopt;
+  if (local.rfind("file://", 0) == 0)
+    local = local.substr(7);
+  else if (local.find("://") != std::string::npos)
+    return std::nullopt;
   if (local.empty()) return std::nullopt;
   const std::filesystem::path path(local);
   return (path.is_absolute() ? path : base / path).lexically_normal().string();
@@ -103,8 +105,7 @@ PageContent LoadHtml(const std::string& file, const Options& options, const Plug
     std::optional<PageEntry> entry = EntryFor(tag, file, base, options, module);
     if (!entry) continue;
     if (content.entries.size() == kMaxInstances) {
-      Note(file,
-           "more than " + std::to_string(kMaxInstances) + " embeds: the rest are skipped");
+      Note(file, "more than " + std::to_string(kMaxInstances) + " embeds: the rest are skipped");
       break;
     }
     content.entries.push_back(std::move(*entry));
@@ -116,8 +117,7 @@ PageContent LoadImage(const std::string& file, const Options& options, const Plu
   const std::optional<std::string> type = MimeTypeForPath(file);
   if (!type) {
     throw UsageError(
-        file +
-        ": not an image the browser knows (.jpg .jpeg .jpe .tif .tiff) or an .html page");
+        file + ": not an image the browser knows (.jpg .jpeg .jpe .tif .tiff) or an .html page");
   }
   if (!module.Handles(*type)) throw UsageError(module.Path() + " does not handle " + *type);
   PageEntry entry;

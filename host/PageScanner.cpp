@@ -176,8 +176,10 @@ std::vector<PageTag> PageScanner::EmbedTags() {
     }
     std::optional<PageTag> tag = ReadTag();
     if (!tag) continue;
-    if (tag->name == "script" || tag->name == "style") SkipRawText(tag->name);
-    else if (tag->name == "embed" || tag->name == "img") tags.push_back(std::move(*tag));
+    if (tag->name == "script" || tag->name == "style")
+      SkipRawText(tag->name);
+    else if (tag->name == "embed" || tag->name == "img")
+      tags.push_back(std::move(*tag));
   }
   return tags;
 }

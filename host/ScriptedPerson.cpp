@@ -72,8 +72,10 @@ UINT ScriptedPerson::ChooseMenuItem(const platform::MenuQuestion& question) {
   }
   JsonObject line;
   line.Add("menu", MenuItems(question.items));
-  if (chosen != 0) line.Add("chosen", chosen);
-  else line.AddNull("chosen");
+  if (chosen != 0)
+    line.Add("chosen", chosen);
+  else
+    line.AddNull("chosen");
   m_log.Write(line.Text());
   return chosen;
 }
@@ -96,8 +98,10 @@ std::optional<std::string> ScriptedPerson::ChooseFile(const platform::FileQuesti
   if (!question.title.empty()) dialog.Add("title", JsonSystemText(question.title));
   JsonObject line;
   line.Add(question.save ? "save-dialog" : "open-dialog", dialog.Text());
-  if (path) line.Add("answer", JsonHostText(*path));
-  else line.AddNull("answer");
+  if (path)
+    line.Add("answer", JsonHostText(*path));
+  else
+    line.AddNull("answer");
   m_log.Write(line.Text());
   return path;
 }

@@ -91,7 +91,8 @@ int Run(const std::vector<std::string>& args) {
   }
   std::vector<nphost::PageContent> pages;
   try {
-    for (const std::string& file : options.files) pages.push_back(nphost::LoadPage(file, options, *module));
+    for (const std::string& file : options.files)
+      pages.push_back(nphost::LoadPage(file, options, *module));
   } catch (const nphost::UsageError& error) {
     return Fail(kExitUsage, error.what());
   }

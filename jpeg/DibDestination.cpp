@@ -14,9 +14,8 @@ void StartDibOutput(j_decompress_ptr cinfo, DibDestination* dest) {}
 // The next row of the whole-image array, for writing. A call beyond the last
 // row is refused by the library (JERR_BAD_VIRTUAL_ACCESS).
 JSAMPROW NextImageRow(j_decompress_ptr cinfo, DibDestination* dest) {
-  JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                       dest->pWholeImage, dest->uCurrentRow, 1,
-                                                       TRUE);
+  JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(
+      reinterpret_cast<j_common_ptr>(cinfo), dest->pWholeImage, dest->uCurrentRow, 1, TRUE);
   ++dest->uCurrentRow;
   return rows[0];
 }
@@ -56,7 +55,7 @@ void FinishDibOutput(j_decompress_ptr cinfo, DibDestination* dest) {
   }
   for (JDIMENSION row = cinfo->output_height; row-- != 0;) {
     JSAMPARRAY in = (*cinfo->mem->access_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                       dest->pWholeImage, row, 1, FALSE);
+                                                      dest->pWholeImage, row, 1, FALSE);
     std::memcpy(out, in[0], rowWidth);
     out += rowWidth;
   }
@@ -88,9 +87,9 @@ DibDestination* InitDibDestination(j_decompress_ptr cinfo) {
   dest->uRowWidth = (dest->uDataWidth + 3u) & ~3u;
   dest->nPadBytes = static_cast<int>(dest->uRowWidth - dest->uDataWidth);
 
-  dest->pWholeImage = (*cinfo->mem->request_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                          JPOOL_IMAGE, FALSE, dest->uRowWidth,
-                                                          cinfo->output_height, 1);
+  dest->pWholeImage =
+      (*cinfo->mem->request_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, FALSE,
+                                         dest->uRowWidth, cinfo->output_height, 1);
   dest->uCurrentRow = 0;
   dest->pBuffer = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
                                               dest->uRowWidth, 1);

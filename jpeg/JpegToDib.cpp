@@ -78,8 +78,8 @@ void RefuseOversizedDib(j_decompress_ptr cinfo, const DibDestination* dest) {
   uint64_t bytes = static_cast<uint64_t>(dest->uRowWidth) * cinfo->output_height;
   auto wDecoderBits = static_cast<WORD>(8 * cinfo->output_components);
   if (bytes > platform::GlobalAllocLimit() ||
-      !FitsViewBudget(static_cast<LONG>(cinfo->output_width), static_cast<LONG>(cinfo->output_height),
-                      wDecoderBits, 24))
+      !FitsViewBudget(static_cast<LONG>(cinfo->output_width),
+                      static_cast<LONG>(cinfo->output_height), wDecoderBits, 24))
     ERREXIT2(cinfo, JERR_DIB_TOO_LARGE, static_cast<int>(cinfo->output_width),
              static_cast<int>(cinfo->output_height));
 }

@@ -64,7 +64,7 @@ class CJPG : public CObject {
   LONG m_lChunkData;
   CFile m_fileJPG;
   CFile m_fileProfile;
-  BOOL m_bEndOfFile;  // the scan has met the end of the file
+  BOOL m_bEndOfFile;           // the scan has met the end of the file
   CProfileLock m_lockProfile;  // from the temporary file to the session's begin
 
  private:

@@ -60,8 +60,9 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
     MatchColor* pRecord = pRecords;
     for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
       const BYTE* pPixel = input.Bits() + 3 * j;
-      SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8), static_cast<uint16_t>(pPixel[1] << 8),
-                    static_cast<uint16_t>(pPixel[0] << 8), 0);
+      SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8),
+                    static_cast<uint16_t>(pPixel[1] << 8), static_cast<uint16_t>(pPixel[0] << 8),
+                    0);
       if (pfnMatch(1, pRecord) != 0) {
         bMatched = FALSE;
         break;
@@ -72,7 +73,8 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
       pOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
     }
     if (bMatched)
-      std::memcpy(output.Bits() + i * nStride, outputRow.Bits(), static_cast<size_t>(3 * nWidthPixels));
+      std::memcpy(output.Bits() + i * nStride, outputRow.Bits(),
+                  static_cast<size_t>(3 * nWidthPixels));
   }
   if (pBits != nullptr) GlobalUnlock(hBits);
   if (!bMatched) {
@@ -88,7 +90,8 @@ void CJPG::MatchToMonitor(CDIB* pDIB) {
   const CString& strSource = g_strProfilePaths[0];
   if (strSource.GetLength() + 1 > kProfilePathSize) return;
   char szSource[kProfilePathSize] = {};
-  std::memcpy(szSource, static_cast<LPCTSTR>(strSource), static_cast<size_t>(strSource.GetLength()));
+  std::memcpy(szSource, static_cast<LPCTSTR>(strSource),
+              static_cast<size_t>(strSource.GetLength()));
 
   char* pszMonitor = nullptr;
   if (pDIB->m_hMatchedBits != nullptr || g_pColorEngine->m_pfnGetMonitorProfile(&pszMonitor) != 0 ||
@@ -99,8 +102,9 @@ void CJPG::MatchToMonitor(CDIB* pDIB) {
   }
   if (std::strcmp(pszMonitor, kDefaultDisplay) == 0) {
     m_lockProfile.Release();
-    PluginMessageBox("Please exit the application and run SCRNPICK program\n to set the monitor profile.",
-                     MB_ICONEXCLAMATION);
+    PluginMessageBox(
+        "Please exit the application and run SCRNPICK program\n to set the monitor profile.",
+        MB_ICONEXCLAMATION);
     return;
   }
 
@@ -111,8 +115,8 @@ void CJPG::MatchToMonitor(CDIB* pDIB) {
     strText.Format("BeginMatchingerror=>%d", nStatus);
     PluginMessageBox(strText);
   }
-  HGLOBAL hMatched =
-      MatchRows(pDIB->m_hBits, m_nWidth, m_nHeight, DIBRowBytes(static_cast<WORD>(m_nBitCount), m_nWidth));
+  HGLOBAL hMatched = MatchRows(pDIB->m_hBits, m_nWidth, m_nHeight,
+                               DIBRowBytes(static_cast<WORD>(m_nBitCount), m_nWidth));
   g_pColorEngine->m_pfnEndMatching();
   if (hMatched != nullptr) pDIB->m_hMatchedBits = hMatched;
 }

@@ -48,8 +48,7 @@ void NPP_Shutdown() {
   g_bEngineReady = 0;
 }
 
-NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t, char*[], char*[],
-                NPSavedData*) {
+NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t, char*[], char*[], NPSavedData*) {
   if (instance == nullptr) return NPERR_INVALID_INSTANCE_ERROR;
   if (g_pBrowserFuncs == nullptr || g_pBrowserFuncs->memalloc == nullptr)
     return NPERR_OUT_OF_MEMORY_ERROR;

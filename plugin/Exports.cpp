@@ -8,8 +8,7 @@
 #define NP_EXPORT(type) extern "C" __attribute__((visibility("default"))) type
 
 NP_EXPORT(NPError) NP_GetEntryPoints(NPPluginFuncs* pFuncs) {
-  if (pFuncs == nullptr || pFuncs->size < kMinPluginFuncsSize)
-    return NPERR_INVALID_FUNCTABLE_ERROR;
+  if (pFuncs == nullptr || pFuncs->size < kMinPluginFuncsSize) return NPERR_INVALID_FUNCTABLE_ERROR;
   pFuncs->version = (NP_VERSION_MAJOR << 8) | NP_VERSION_MINOR;
   pFuncs->newp = NPP_New;
   pFuncs->destroy = NPP_Destroy;

@@ -14,12 +14,8 @@ CPluginApp g_theApp;
 
 }  // namespace
 
-PLATFORM_VERSION_INFO(0x0409, 1252, 1, 0, 0, 2,
-                      {"MIMEType", "image/jpeg|image/tiff"},
-                      {"FileExtents", "jpg|tif"},
-                      {"FileOpenName", "JPEG (*.JPG)|TIFF (*.TIF)"},
-                      {"FileDescription", "NPZELVW.DLL"},
-                      {"OriginalFilename", "NPZELVW.DLL"},
-                      {"InternalName", "NPZELVW"},
-                      {"FileVersion", "1, 0, 0, 2"},
+PLATFORM_VERSION_INFO(0x0409, 1252, 1, 0, 0, 2, {"MIMEType", "image/jpeg|image/tiff"},
+                      {"FileExtents", "jpg|tif"}, {"FileOpenName", "JPEG (*.JPG)|TIFF (*.TIF)"},
+                      {"FileDescription", "NPZELVW.DLL"}, {"OriginalFilename", "NPZELVW.DLL"},
+                      {"InternalName", "NPZELVW"}, {"FileVersion", "1, 0, 0, 2"},
                       {"ProductVersion", "1, 0, 0, 2"});

@@ -26,8 +26,8 @@ BOOL CScrnPickDlg::OnInitDialog() {
   char szSecond[260];
   std::memset(szName, 0, sizeof szName);
   std::memset(szSecond, 0, sizeof szSecond);
-  while (enum_profiles_by_classification(0, &nCursor1, &nCursor2, szName, szSecond,
-                                         sizeof szName) > 0) {
+  while (enum_profiles_by_classification(0, &nCursor1, &nCursor2, szName, szSecond, sizeof szName) >
+         0) {
     // An engine that fills the whole buffer leaves no terminator.
     szName[sizeof szName - 1] = '\0';
     // A full list also ends the enumeration, so an engine that never ends cannot

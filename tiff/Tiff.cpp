@@ -112,7 +112,8 @@ void CTIFF::ReadHeader(CFile* pFile) {
   ReadValues(pFile, nHeader + 4, 1, kTypeLong, &m_lIFDOffset);
 }
 
-int16_t CTIFF::ReadValues(CFile* pFile, ULONGLONG nOffset, DWORD nCount, int16_t wType, void* pBuffer) {
+int16_t CTIFF::ReadValues(CFile* pFile, ULONGLONG nOffset, DWORD nCount, int16_t wType,
+                          void* pBuffer) {
   if (nCount == 0) return 0;
   int16_t nStatus = 0;
   int nSize = FieldTypeSize(wType, &nStatus);
@@ -129,13 +130,13 @@ int16_t CTIFF::ReadValues(CFile* pFile, ULONGLONG nOffset, DWORD nCount, int16_t
 int CTIFF::FieldTypeSize(int16_t wType, int16_t* pnStatus) {
   *pnStatus = 0;
   switch (wType) {
-    case 1:   // BYTE
-    case 2:   // ASCII
-    case 6:   // SBYTE
-    case 7:   // UNDEFINED
+    case 1:  // BYTE
+    case 2:  // ASCII
+    case 6:  // SBYTE
+    case 7:  // UNDEFINED
       return 1;
-    case 3:   // SHORT
-    case 8:   // SSHORT
+    case 3:  // SHORT
+    case 8:  // SSHORT
       return 2;
     case 4:   // LONG
     case 9:   // SLONG

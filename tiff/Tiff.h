@@ -25,7 +25,8 @@ class CDIB;
 
 // Values are taken from the file by byte order mark and then used as native values
 // of a little-endian host.
-static_assert(std::endian::native == std::endian::little, "the reader assumes a little-endian host");
+static_assert(std::endian::native == std::endian::little,
+              "the reader assumes a little-endian host");
 
 // A directory entry as held in memory.
 struct TiffDirEntry {
@@ -118,9 +119,9 @@ class CTIFF : public CObject, public CColorMapSource {
   // Entries of m_plStripByteCounts (strips beyond it have no byte count).
   int32_t m_lStripByteCountCount;
 
-  int16_t m_wSampleFormat;      // SampleFormat (339); 1 = unsigned integers
-  BOOL m_bTiled;                // the file has tile tags (322..325)
-  BOOL m_bPhotometricGiven;     // the file has PhotometricInterpretation (262)
-  CString m_strSourceProfile;   // the profile file saved from this image, or empty
-  CProfileLock m_lockProfile;   // from saving the profile to the session's begin
+  int16_t m_wSampleFormat;     // SampleFormat (339); 1 = unsigned integers
+  BOOL m_bTiled;               // the file has tile tags (322..325)
+  BOOL m_bPhotometricGiven;    // the file has PhotometricInterpretation (262)
+  CString m_strSourceProfile;  // the profile file saved from this image, or empty
+  CProfileLock m_lockProfile;  // from saving the profile to the session's begin
 };

@@ -32,7 +32,11 @@ constexpr DWORD kMaxColorMapEntries = 256;
 class TagValue {
  public:
   TagValue(const BYTE* pData, size_t nBytes, ULONGLONG nTotal, int nTypeSize, DWORD nCount)
-      : m_pData(pData), m_nBytes(nBytes), m_nTotal(nTotal), m_nTypeSize(nTypeSize), m_nCount(nCount) {}
+      : m_pData(pData),
+        m_nBytes(nBytes),
+        m_nTotal(nTotal),
+        m_nTypeSize(nTypeSize),
+        m_nCount(nCount) {}
 
   DWORD Count() const { return m_nCount; }
   const BYTE* Data() const { return m_pData; }
@@ -124,9 +128,12 @@ struct TagEntry {
 float Resolution(const TagValue& v) { return static_cast<float>(static_cast<int16_t>(v.Short(0))); }
 
 const TagEntry kTagTable[] = {
-    {256, [](CTIFF& t, const TagValue& v) { t.m_lImageWidth = static_cast<int32_t>(v.ShortOrLong()); }},
-    {257, [](CTIFF& t, const TagValue& v) { t.m_lImageLength = static_cast<int32_t>(v.ShortOrLong()); }},
-    {258, [](CTIFF& t, const TagValue& v) { t.m_wBitsPerSample = static_cast<int16_t>(v.Short(0)); }},
+    {256,
+     [](CTIFF& t, const TagValue& v) { t.m_lImageWidth = static_cast<int32_t>(v.ShortOrLong()); }},
+    {257,
+     [](CTIFF& t, const TagValue& v) { t.m_lImageLength = static_cast<int32_t>(v.ShortOrLong()); }},
+    {258,
+     [](CTIFF& t, const TagValue& v) { t.m_wBitsPerSample = static_cast<int16_t>(v.Short(0)); }},
     {259, [](CTIFF& t, const TagValue& v) { t.m_wCompression = static_cast<int16_t>(v.Short(0)); }},
     {262,
      [](CTIFF& t, const TagValue& v) {
@@ -139,16 +146,22 @@ const TagEntry kTagTable[] = {
     {266, [](CTIFF& t, const TagValue& v) { t.m_wFillOrder = v.FirstByte(); }},
     {273, SetStripOffsets},
     {274, [](CTIFF& t, const TagValue& v) { t.m_wOrientation = static_cast<int16_t>(v.Short(0)); }},
-    {277, [](CTIFF& t, const TagValue& v) { t.m_wSamplesPerPixel = static_cast<int16_t>(v.Short(0)); }},
+    {277,
+     [](CTIFF& t, const TagValue& v) { t.m_wSamplesPerPixel = static_cast<int16_t>(v.Short(0)); }},
     {278, [](CTIFF& t, const TagValue& v) { t.m_lRowsPerStrip = v.ShortOrLong(); }},
     {279, SetStripByteCounts},
-    {280, [](CTIFF& t, const TagValue& v) { t.m_wMinSampleValue = static_cast<int16_t>(v.Short(0)); }},
-    {281, [](CTIFF& t, const TagValue& v) { t.m_wMaxSampleValue = static_cast<int16_t>(v.Short(0)); }},
+    {280,
+     [](CTIFF& t, const TagValue& v) { t.m_wMinSampleValue = static_cast<int16_t>(v.Short(0)); }},
+    {281,
+     [](CTIFF& t, const TagValue& v) { t.m_wMaxSampleValue = static_cast<int16_t>(v.Short(0)); }},
     {282, [](CTIFF& t, const TagValue& v) { t.m_fXResolution = Resolution(v); }},
     {283, [](CTIFF& t, const TagValue& v) { t.m_fYResolution = Resolution(v); }},
-    {284, [](CTIFF& t, const TagValue& v) { t.m_wPlanarConfig = static_cast<int16_t>(v.Short(0)); }},
-    {290, [](CTIFF& t, const TagValue& v) { t.m_wGrayResponseUnit = static_cast<int16_t>(v.Short(0)); }},
-    {296, [](CTIFF& t, const TagValue& v) { t.m_wResolutionUnit = static_cast<int16_t>(v.Short(0)); }},
+    {284,
+     [](CTIFF& t, const TagValue& v) { t.m_wPlanarConfig = static_cast<int16_t>(v.Short(0)); }},
+    {290,
+     [](CTIFF& t, const TagValue& v) { t.m_wGrayResponseUnit = static_cast<int16_t>(v.Short(0)); }},
+    {296,
+     [](CTIFF& t, const TagValue& v) { t.m_wResolutionUnit = static_cast<int16_t>(v.Short(0)); }},
     {297, [](CTIFF& t, const TagValue& v) { t.m_wPageNumber = static_cast<int16_t>(v.Short(0)); }},
     {317, [](CTIFF& t, const TagValue& v) { t.m_wPredictor = static_cast<int16_t>(v.Short(0)); }},
     {320, SetColorMap},
@@ -157,7 +170,8 @@ const TagEntry kTagTable[] = {
     {323, [](CTIFF& t, const TagValue&) { t.m_bTiled = TRUE; }},
     {324, [](CTIFF& t, const TagValue&) { t.m_bTiled = TRUE; }},
     {325, [](CTIFF& t, const TagValue&) { t.m_bTiled = TRUE; }},
-    {339, [](CTIFF& t, const TagValue& v) { t.m_wSampleFormat = static_cast<int16_t>(v.Short(0)); }},
+    {339,
+     [](CTIFF& t, const TagValue& v) { t.m_wSampleFormat = static_cast<int16_t>(v.Short(0)); }},
     {kIccProfileTag, SaveProfile},
 };
 
@@ -220,7 +234,8 @@ int16_t CTIFF::ApplyDirEntry(CFile* pFile, ULONGLONG nEntryPos, const TiffDirEnt
   if (pfnHandler == nullptr || nCount == 0) return 0;
 
   ULONGLONG nTotal = static_cast<ULONGLONG>(nSize) * nCount;
-  ULONGLONG nWhere = nTotal <= kInlineBytes ? nEntryPos + 8 : static_cast<uint32_t>(pEntry->lValueOffset);
+  ULONGLONG nWhere =
+      nTotal <= kInlineBytes ? nEntryPos + 8 : static_cast<uint32_t>(pEntry->lValueOffset);
   if (nTotal > kInlineBytes && nTotal > pFile->GetLength()) return 0;
 
   size_t nBuffer = std::max<size_t>(static_cast<size_t>(nTotal), kMinValueBuffer);

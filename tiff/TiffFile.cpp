@@ -12,7 +12,8 @@ ULONGLONG ReadFileBytes(CFile* pFile, ULONGLONG nOffset, void* pBuffer, ULONGLON
     ULONGLONG nWanted = std::min(nBytes, nLength - nOffset);
     pFile->Seek(static_cast<LONGLONG>(nOffset), CFile::begin);
     while (nDone < nWanted) {
-      UINT nAsk = static_cast<UINT>(std::min<ULONGLONG>(nWanted - nDone, std::numeric_limits<UINT>::max()));
+      UINT nAsk =
+          static_cast<UINT>(std::min<ULONGLONG>(nWanted - nDone, std::numeric_limits<UINT>::max()));
       UINT nGot = pFile->Read(pOut + nDone, nAsk);
       if (nGot == 0) break;
       nDone += nGot;

@@ -67,7 +67,8 @@ struct LiteralBytes {
 constexpr LiteralBytes kLiterals;
 
 ULONGLONG SaturatingMultiply(ULONGLONG a, ULONGLONG b) {
-  if (a != 0 && b > std::numeric_limits<ULONGLONG>::max() / a) return std::numeric_limits<ULONGLONG>::max();
+  if (a != 0 && b > std::numeric_limits<ULONGLONG>::max() / a)
+    return std::numeric_limits<ULONGLONG>::max();
   return a * b;
 }
 
@@ -87,7 +88,8 @@ class CodeReader {
       nWord = __builtin_bswap32(nWord);
     } else {
       nWord = 0;
-      for (ULONGLONG i = nByte; i < nByte + 4; ++i) nWord = nWord << 8 | (i < m_nCount ? m_pData[i] : 0);
+      for (ULONGLONG i = nByte; i < nByte + 4; ++i)
+        nWord = nWord << 8 | (i < m_nCount ? m_pData[i] : 0);
     }
     *pwCode = static_cast<WORD>((nWord << (m_nPos & 7)) >> (32 - nWidth));
     m_nPos += static_cast<ULONGLONG>(nWidth);
@@ -117,19 +119,20 @@ inline void CopyString(BYTE* pTo, const BYTE* pFrom, size_t nLength) {
 }
 
 // The second pass: decoded length, or -1 when the codes are corrupt.
-LONGLONG DecodeCodes(const WORD* pCodes, size_t nCodes, LzwStringEntry* pTable, BYTE* pOut, ULONGLONG nBound) {
+LONGLONG DecodeCodes(const WORD* pCodes, size_t nCodes, LzwStringEntry* pTable, BYTE* pOut,
+                     ULONGLONG nBound) {
   if (nCodes == 0 || pCodes[0] != kClear) return -1;
   for (int i = 0; i < 256; ++i) pTable[i] = {&kLiterals.ab[i], 1};
-  BYTE* pNext = pOut;              // where the next string goes
+  BYTE* pNext = pOut;  // where the next string goes
   const BYTE* pBound = pOut + nBound;
-  const BYTE* pOld = pOut;         // the previous code's string, in the output
+  const BYTE* pOld = pOut;  // the previous code's string, in the output
   uint32_t nOldLength = 0;
   WORD wNext = kFirstFree;
   size_t i = 0;
   while (i < nCodes) {
     WORD wCode = pCodes[i++];
     uint32_t nLength;
-    if (wCode < wNext && static_cast<WORD>(wCode - kClear) > 1) [[likely]] {
+    if (wCode<wNext&& static_cast<WORD>(wCode - kClear)> 1) [[likely]] {
       // A string of the table.
       if (wNext == kTableSize) break;  // UnpackLzwCodes refuses this: a full table ends the strip
       nLength = pTable[wCode].nLength;
@@ -168,14 +171,17 @@ LONGLONG DecodeCodes(const WORD* pCodes, size_t nCodes, LzwStringEntry* pTable, 
 }  // namespace
 
 ULONGLONG CTIFF::LzwBound() const {
-  ULONGLONG nRowBits = SaturatingMultiply(
-      SaturatingMultiply(static_cast<uint16_t>(m_wSamplesPerPixel), static_cast<uint16_t>(m_wBitsPerSample)),
-      static_cast<uint32_t>(m_lImageWidth));
-  if (nRowBits > std::numeric_limits<ULONGLONG>::max() - 31) return std::numeric_limits<ULONGLONG>::max();
+  ULONGLONG nRowBits =
+      SaturatingMultiply(SaturatingMultiply(static_cast<uint16_t>(m_wSamplesPerPixel),
+                                            static_cast<uint16_t>(m_wBitsPerSample)),
+                         static_cast<uint32_t>(m_lImageWidth));
+  if (nRowBits > std::numeric_limits<ULONGLONG>::max() - 31)
+    return std::numeric_limits<ULONGLONG>::max();
   ULONGLONG nRowBytes = (nRowBits + 31) / 32 * 4;
   ULONGLONG nRows = std::min<ULONGLONG>(m_lRowsPerStrip, static_cast<uint32_t>(m_lImageLength));
   ULONGLONG nBytes = SaturatingMultiply(nRowBytes, nRows);
-  return nBytes > std::numeric_limits<ULONGLONG>::max() - kBoundSlack ? nBytes : nBytes + kBoundSlack;
+  return nBytes > std::numeric_limits<ULONGLONG>::max() - kBoundSlack ? nBytes
+                                                                      : nBytes + kBoundSlack;
 }
 
 int16_t CTIFF::UnpackLzwCodes(const BYTE* pStrip, WORD* pCodes, size_t nCapacity, DWORD dwCount,
@@ -221,13 +227,15 @@ int16_t CTIFF::UnpackLzwCodes(const BYTE* pStrip, WORD* pCodes, size_t nCapacity
   }
 }
 
-std::unique_ptr<BYTE[]> CTIFF::DecodeLzwStrip(const BYTE* pStrip, DWORD dwCount, DWORD* pdwDecoded) {
+std::unique_ptr<BYTE[]> CTIFF::DecodeLzwStrip(const BYTE* pStrip, DWORD dwCount,
+                                              DWORD* pdwDecoded) {
   *pdwDecoded = 0;
   ULONGLONG nBound = LzwBound();
   // The code list comes first: its block is twice Bound and is held to the platform's
   // ceiling, which therefore also bounds the output block of about the same size.
   CLockedGlobal codes;
-  if (nBound > std::numeric_limits<ULONGLONG>::max() / 2 || !codes.Allocate(2 * nBound, FALSE)) return nullptr;
+  if (nBound > std::numeric_limits<ULONGLONG>::max() / 2 || !codes.Allocate(2 * nBound, FALSE))
+    return nullptr;
   // Room for the string that crosses Bound, however long, and for a short copy's spare.
   ULONGLONG nOutput = std::max(2 * nBound, nBound + kLongestString + kCopyChunk);
   std::unique_ptr<BYTE[]> pOut(new (std::nothrow) BYTE[nOutput]);
@@ -237,7 +245,8 @@ std::unique_ptr<BYTE[]> CTIFF::DecodeLzwStrip(const BYTE* pStrip, DWORD dwCount,
   WORD* pCodes = reinterpret_cast<WORD*>(codes.Bits());
   int32_t lStatus = 0;
   if (UnpackLzwCodes(pStrip, pCodes, nBound, dwCount, &lStatus) != 0) return nullptr;
-  LONGLONG nTotal = DecodeCodes(pCodes, static_cast<size_t>(lStatus), pTable.get(), pOut.get(), nBound);
+  LONGLONG nTotal =
+      DecodeCodes(pCodes, static_cast<size_t>(lStatus), pTable.get(), pOut.get(), nBound);
   if (nTotal < 0 || nTotal > std::numeric_limits<DWORD>::max()) return nullptr;
   *pdwDecoded = static_cast<DWORD>(nTotal);
   return pOut;

@@ -25,8 +25,9 @@ BOOL CTiffMatcher::MonitorProfile(CProfileLock* pLock, char** ppszMonitor) const
   }
   if (_stricmp(*ppszMonitor, kDefaultDisplay) == 0) {
     pLock->Release();
-    PluginMessageBox("Please exit the application and run SCRNPICK program\n to set the monitor profile.",
-                     MB_ICONEXCLAMATION);
+    PluginMessageBox(
+        "Please exit the application and run SCRNPICK program\n to set the monitor profile.",
+        MB_ICONEXCLAMATION);
     return FALSE;
   }
   return TRUE;
@@ -39,7 +40,8 @@ void CTiffMatcher::Begin(CTIFF* pTIFF, ULONGLONG nBlockBytes, BOOL bMatchColorMa
   char* pszMonitor = nullptr;
   if (!MonitorProfile(&pTIFF->m_lockProfile, &pszMonitor)) return;
 
-  int16_t nResult = g_pColorEngine->m_pfnBeginMatchingSession(pTIFF->m_strSourceProfile, pszMonitor);
+  int16_t nResult =
+      g_pColorEngine->m_pfnBeginMatchingSession(pTIFF->m_strSourceProfile, pszMonitor);
   pTIFF->m_lockProfile.Release();
   if (nResult != 0) {
     CString strMessage;

@@ -9,8 +9,8 @@
 #include <afx.h>
 #include <windows.h>
 
-#include "color/ZirnApi.h"
 #include "bitmap/LockedGlobal.h"
+#include "color/ZirnApi.h"
 
 class CDIB;
 class CProfileLock;

@@ -65,7 +65,8 @@ Layout CheckLayout(const CTIFF& tiff) {
                   tiff.m_wSampleFormat != 1 || tiff.m_wFillOrder == 2 || tiff.m_bTiled ||
                   (nSamples > 1 && tiff.m_wPlanarConfig == 2);
   if (!bRefused) {
-    BOOL bIndexed = wPhotometric == kWhiteIsZero || wPhotometric == kBlackIsZero || wPhotometric == kPalette;
+    BOOL bIndexed =
+        wPhotometric == kWhiteIsZero || wPhotometric == kBlackIsZero || wPhotometric == kPalette;
     if (nSamples == 1 && bIndexed && (nBits == 8 || tiff.m_wPredictor != kHorizontalDifferencing))
       return Layout::kIndexed;
     if (nSamples == 3 && nBits == 8 && wPhotometric == kRgb) return Layout::kRgb;
@@ -81,14 +82,16 @@ Layout CheckLayout(const CTIFF& tiff) {
 struct RowSink {
   BYTE* pOut;
   CTiffMatcher* pMatcher;
-  size_t nStride;         // bytes from one bitmap row to the next
-  size_t nWidth;          // pixels a row
-  ULONGLONG nRowsLeft;    // rows of the image not yet written
+  size_t nStride;       // bytes from one bitmap row to the next
+  size_t nWidth;        // pixels a row
+  ULONGLONG nRowsLeft;  // rows of the image not yet written
   ULONGLONG nRowsPerStrip;
   size_t nNextRow = 0;
 
   BYTE* Row() const { return pOut + nNextRow * nStride; }
-  BYTE* MatchedRow() const { return pMatcher->IsOn() ? pMatcher->Bits() + nNextRow * nStride : nullptr; }
+  BYTE* MatchedRow() const {
+    return pMatcher->IsOn() ? pMatcher->Bits() + nNextRow * nStride : nullptr;
+  }
   // Rows this strip may give, of those its data holds.
   ULONGLONG Rows(ULONGLONG nHeld) const { return std::min({nHeld, nRowsPerStrip, nRowsLeft}); }
   // Ends a row of indices of which nWritten bytes were written: the rest is zero, and
@@ -102,7 +105,8 @@ struct RowSink {
   void EndColorRow() {
     size_t nPixelBytes = nWidth * 3;
     std::memset(Row() + nPixelBytes, 0, nStride - nPixelBytes);
-    if (BYTE* pMatched = MatchedRow()) std::memset(pMatched + nPixelBytes, 0, nStride - nPixelBytes);
+    if (BYTE* pMatched = MatchedRow())
+      std::memset(pMatched + nPixelBytes, 0, nStride - nPixelBytes);
     Advance();
   }
   // Clears the rows that no strip gave.
@@ -128,8 +132,10 @@ struct IndexMap {
     int16_t wPhotometric = Photometric(tiff);
     for (int v = 0; v <= 255; ++v) {
       int nLevel = v <= nMax ? v * 255 / nMax : v;
-      if (wPhotometric == kPalette) nLevel = v;
-      else if (wPhotometric == kWhiteIsZero) nLevel = 255 - nLevel;
+      if (wPhotometric == kPalette)
+        nLevel = v;
+      else if (wPhotometric == kWhiteIsZero)
+        nLevel = 255 - nLevel;
       ab[v] = static_cast<BYTE>(nLevel);
     }
   }
@@ -142,7 +148,9 @@ void ConvertIndexed8(RowSink& sink, const IndexMap& map, const BYTE* pData, size
   ULONGLONG nRows = sink.Rows(std::numeric_limits<ULONGLONG>::max());
   for (ULONGLONG r = 0; r < nRows; ++r) {
     ULONGLONG nStart = r * sink.nWidth;
-    size_t n = nStart < nLength ? static_cast<size_t>(std::min<ULONGLONG>(sink.nStride, nLength - nStart)) : 0;
+    size_t n = nStart < nLength
+                   ? static_cast<size_t>(std::min<ULONGLONG>(sink.nStride, nLength - nStart))
+                   : 0;
     BYTE* pOut = sink.Row();
     for (size_t i = 0; i < n; ++i) pOut[i] = map.ab[pData[nStart + i]];
     sink.EndIndexRow(n);
@@ -151,7 +159,8 @@ void ConvertIndexed8(RowSink& sink, const IndexMap& map, const BYTE* pData, size
 
 // 8-bit samples that were differenced: as many whole rows as the data holds, each
 // of one image row.
-void ConvertIndexedWholeRows(RowSink& sink, const IndexMap& map, const BYTE* pData, size_t nLength) {
+void ConvertIndexedWholeRows(RowSink& sink, const IndexMap& map, const BYTE* pData,
+                             size_t nLength) {
   if (sink.nWidth == 0) return;
   ULONGLONG nRows = sink.Rows(nLength / sink.nWidth);
   for (ULONGLONG r = 0; r < nRows; ++r) {
@@ -164,7 +173,8 @@ void ConvertIndexedWholeRows(RowSink& sink, const IndexMap& map, const BYTE* pDa
 
 // 1, 2 or 4 bits a sample, most significant first, each row starting on a byte:
 // unpacked to one byte a pixel, as far as the data reaches.
-void ConvertIndexedPacked(RowSink& sink, const IndexMap& map, int nBits, const BYTE* pData, size_t nLength) {
+void ConvertIndexedPacked(RowSink& sink, const IndexMap& map, int nBits, const BYTE* pData,
+                          size_t nLength) {
   ULONGLONG nSourceRow = (ULONGLONG{sink.nWidth} * nBits + 7) / 8;
   ULONGLONG nRows = sink.Rows(std::numeric_limits<ULONGLONG>::max());
   int nPerByte = 8 / nBits;
@@ -205,7 +215,9 @@ void ConvertRgb(RowSink& sink, const BYTE* pData, size_t nLength) {
   }
 }
 
-BYTE InkToLevel(BYTE bInk, BYTE bBlack) { return 255 - bInk > bBlack ? static_cast<BYTE>(255 - bInk - bBlack) : 0; }
+BYTE InkToLevel(BYTE bInk, BYTE bBlack) {
+  return 255 - bInk > bBlack ? static_cast<BYTE>(255 - bInk - bBlack) : 0;
+}
 
 // Four bytes cyan, magenta, yellow, black a pixel.
 void ConvertCmyk(RowSink& sink, const BYTE* pData, size_t nLength) {
@@ -222,7 +234,8 @@ void ConvertCmyk(RowSink& sink, const BYTE* pData, size_t nLength) {
       pOut[3 * x + 2] = InkToLevel(p[0], p[3]);
     }
     if (BYTE* pMatched = sink.MatchedRow()) {
-      for (size_t x = 0; x < sink.nWidth; ++x) sink.pMatcher->MatchCmyk(pSource + 4 * x, pMatched + 3 * x);
+      for (size_t x = 0; x < sink.nWidth; ++x)
+        sink.pMatcher->MatchCmyk(pSource + 4 * x, pMatched + 3 * x);
     }
     sink.EndColorRow();
   }
@@ -245,7 +258,8 @@ struct Conversion {
   IndexMap map;
 };
 
-void ConvertStrip(const CTIFF& tiff, const Conversion& conv, RowSink& sink, BYTE* pData, size_t nLength) {
+void ConvertStrip(const CTIFF& tiff, const Conversion& conv, RowSink& sink, BYTE* pData,
+                  size_t nLength) {
   if (conv.bPredicted) {
     size_t nSamples = static_cast<size_t>(tiff.m_wSamplesPerPixel);
     UndoDifferencing(pData, nLength, sink.nWidth * nSamples, nSamples);
@@ -258,9 +272,12 @@ void ConvertStrip(const CTIFF& tiff, const Conversion& conv, RowSink& sink, BYTE
       ConvertCmyk(sink, pData, nLength);
       break;
     case Layout::kIndexed:
-      if (tiff.m_wBitsPerSample < 8) ConvertIndexedPacked(sink, conv.map, tiff.m_wBitsPerSample, pData, nLength);
-      else if (conv.bPredicted) ConvertIndexedWholeRows(sink, conv.map, pData, nLength);
-      else ConvertIndexed8(sink, conv.map, pData, nLength);
+      if (tiff.m_wBitsPerSample < 8)
+        ConvertIndexedPacked(sink, conv.map, tiff.m_wBitsPerSample, pData, nLength);
+      else if (conv.bPredicted)
+        ConvertIndexedWholeRows(sink, conv.map, pData, nLength);
+      else
+        ConvertIndexed8(sink, conv.map, pData, nLength);
       break;
   }
 }
@@ -286,10 +303,12 @@ std::unique_ptr<BYTE[]> CTIFF::ReadStrip(CFile* pFile, int32_t lStrip, DWORD* pd
   // reader allocate more than the file holds.
   ULONGLONG nOffset = static_cast<uint32_t>(m_plStripOffsets[lStrip]);
   ULONGLONG nLength = pFile->GetLength();
-  ULONGLONG nCount = nOffset < nLength ? std::min<ULONGLONG>(static_cast<uint32_t>(m_plStripByteCounts[lStrip]),
-                                                              nLength - nOffset)
-                                       : 0;
-  std::unique_ptr<BYTE[]> pData(CheckPointer(new (std::nothrow) BYTE[std::max<ULONGLONG>(nCount, 1)]));
+  ULONGLONG nCount = nOffset < nLength
+                         ? std::min<ULONGLONG>(static_cast<uint32_t>(m_plStripByteCounts[lStrip]),
+                                               nLength - nOffset)
+                         : 0;
+  std::unique_ptr<BYTE[]> pData(
+      CheckPointer(new (std::nothrow) BYTE[std::max<ULONGLONG>(nCount, 1)]));
   try {
     ReadFileBytes(pFile, nOffset, pData.get(), nCount);
   } catch (CFileException* e) {
@@ -309,7 +328,8 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     Layout layout = CheckLayout(*this);
     // The placeholder pixels of Create stay beside the output and matched blocks.
     WORD wBitCount = layout == Layout::kIndexed ? 8 : 24;
-    if (!FitsViewBudget(m_lImageWidth, m_lImageLength, 8, wBitCount)) RaiseImgVuError(kOutOfMemory, 0);
+    if (!FitsViewBudget(m_lImageWidth, m_lImageLength, 8, wBitCount))
+      RaiseImgVuError(kOutOfMemory, 0);
     if (!pDIB->Create(m_lImageWidth, m_lImageLength)) RaiseImgVuError(kOutOfMemory, 0);
     if (layout != Layout::kIndexed) pDIB->SetBitCount(24);
 
@@ -325,8 +345,12 @@ int CTIFF::ConvertToDIB(CFile* pFile, CDIB* pDIB) {
     matcher.Begin(this, nBlockBytes, layout == Layout::kIndexed, layout == Layout::kCmyk);
 
     Conversion conv = {layout, m_wPredictor == kHorizontalDifferencing, IndexMap(*this)};
-    RowSink sink = {output.Bits(), &matcher, static_cast<size_t>(nStride), static_cast<size_t>(m_lImageWidth),
-                    nRows, std::min<ULONGLONG>(m_lRowsPerStrip, nRows)};
+    RowSink sink = {output.Bits(),
+                    &matcher,
+                    static_cast<size_t>(nStride),
+                    static_cast<size_t>(m_lImageWidth),
+                    nRows,
+                    std::min<ULONGLONG>(m_lRowsPerStrip, nRows)};
     int32_t lStrips = std::min(m_lStripCount, m_lStripByteCountCount);
     for (int32_t j = 0; j < lStrips && sink.nRowsLeft > 0; ++j) {
       DWORD dwLength = 0;

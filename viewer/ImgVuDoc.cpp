@@ -15,9 +15,9 @@
 #include "bitmap/ImagePalette.h"
 #include "jpeg/Jpg.h"
 #include "tiff/Tiff.h"
-#include "viewer/OwnedPointer.h"
 #include "viewer/ImgVuWnd.h"
 #include "viewer/ModuleState.h"
+#include "viewer/OwnedPointer.h"
 
 namespace {
 

@@ -27,9 +27,9 @@ class CImgVuWnd : public CWnd {
   PluginInstance* m_pInstance;  // set right after subclassing
   int m_nHScrollPos;            // picture column at the client area's left edge
   int m_nHScrollMax;
-  int m_nVScrollPos;            // picture row at the client area's top edge
+  int m_nVScrollPos;  // picture row at the client area's top edge
   int m_nVScrollMax;
-  SCROLLINFO m_scrollInfo;      // sets a bar's thumb: size and SIF_POS only
+  SCROLLINFO m_scrollInfo;  // sets a bar's thumb: size and SIF_POS only
 
  protected:
   afx_msg void OnPaint();

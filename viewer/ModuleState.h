@@ -10,13 +10,13 @@ class CColorEngine;
 
 constexpr int kMaxProfilePaths = 10;
 
-extern CImgVuWnd* g_pCurrentWnd;          // window of the most recent Open
-extern CColorEngine* g_pColorEngine;      // the colour engine binding
-extern int g_bEngineReady;                // 1 when the engine and all its entry points bound
-extern int g_bEmbeddedProfile;            // 1 once the current image's profile was saved
+extern CImgVuWnd* g_pCurrentWnd;      // window of the most recent Open
+extern CColorEngine* g_pColorEngine;  // the colour engine binding
+extern int g_bEngineReady;            // 1 when the engine and all its entry points bound
+extern int g_bEmbeddedProfile;        // 1 once the current image's profile was saved
 extern CString g_strProfilePaths[kMaxProfilePaths];  // saved source profiles; [0] is matched
-extern int g_nProfilePaths;               // entries of g_strProfilePaths in use
-extern CString g_strWindowsDir;           // the Windows directory, ending in one backslash
+extern int g_nProfilePaths;                          // entries of g_strProfilePaths in use
+extern CString g_strWindowsDir;  // the Windows directory, ending in one backslash
 
 // Records a saved profile after those already recorded. A full table keeps what it
 // has and refuses the new path: entry 0 is the one matched, and nothing may be written

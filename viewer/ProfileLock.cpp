@@ -7,7 +7,8 @@ namespace {
 
 constexpr const char* kLockName = "icm.lck";
 // Every view opens the lock file alike: created when missing, never truncated.
-constexpr UINT kLockOpen = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite | CFile::shareDenyNone;
+constexpr UINT kLockOpen =
+    CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite | CFile::shareDenyNone;
 
 // TRUE when the byte was locked; FALSE while another holds it. Other errors raise.
 BOOL TryLock(CFile& file) {
@@ -33,7 +34,8 @@ BOOL CProfileLock::Acquire(DWORD dwWait) {
   if (strPath.GetLength() + 1 > kProfilePathSize || !m_file.Open(strPath, kLockOpen)) return FALSE;
   try {
     DWORD dwStart = GetTickCount();
-    while (!(m_bHeld = TryLock(m_file)) && GetTickCount() - dwStart < dwWait) Sleep(kProfileLockPoll);
+    while (!(m_bHeld = TryLock(m_file)) && GetTickCount() - dwStart < dwWait)
+      Sleep(kProfileLockPoll);
   } catch (CException* e) {
     e->Delete();
   }

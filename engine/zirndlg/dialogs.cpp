@@ -28,7 +28,8 @@ class EngineBinding {
 
   std::string MonitorLine() const {
     using GetMonitorProfile = short(WINAPI*)(char**);
-    auto get = module_ != nullptr ? Bind<GetMonitorProfile>(module_, "ZIRN_GetMonitorProfile") : nullptr;
+    auto get =
+        module_ != nullptr ? Bind<GetMonitorProfile>(module_, "ZIRN_GetMonitorProfile") : nullptr;
     char* name = nullptr;
     std::string line = "Monitor profile: ";
     line += get != nullptr && get(&name) == ZIRN_OK && name != nullptr ? name : "(unavailable)";

@@ -13,12 +13,12 @@
 
 #include <array>
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -62,9 +62,7 @@ class RecordingPerson : public platform::Person {
 
 class DibTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_pPrevious = platform::SetPerson(&person);
-  }
+  void SetUp() override { m_pPrevious = platform::SetPerson(&person); }
   void TearDown() override {
     platform::faults::FailNthGlobalAlloc(0);
     platform::faults::SetGlobalAllocLimit(0);
@@ -124,7 +122,9 @@ std::unique_ptr<CDIB> MakeDib24(int width, int height, const ColourAt& colour) {
   return dib;
 }
 
-Rgb Pattern(int x, int y) { return {(x * 37 + y * 11) & 0xFF, (x * 5 + y * 71) & 0xFF, (x * y * 13 + 7) & 0xFF}; }
+Rgb Pattern(int x, int y) {
+  return {(x * 37 + y * 11) & 0xFF, (x * 5 + y * 71) & 0xFF, (x * y * 13 + 7) & 0xFF};
+}
 Rgb Solid(int r, int g, int b, int, int) { return {r, g, b}; }
 
 // What must survive a failed operation.
@@ -134,7 +134,8 @@ struct Snapshot {
         hBits(dib.m_hBits),
         hMatched(dib.m_hMatchedBits),
         pPalette(dib.m_pPalette),
-        info(reinterpret_cast<const BYTE*>(dib.m_pInfo), reinterpret_cast<const BYTE*>(dib.m_pInfo) + kDibInfoBytes),
+        info(reinterpret_cast<const BYTE*>(dib.m_pInfo),
+             reinterpret_cast<const BYTE*>(dib.m_pInfo) + kDibInfoBytes),
         bits(BlockBytes(dib.m_hBits)),
         nRowBytes(dib.m_nRowBytes) {}
   void ExpectSame(const CDIB& dib) const {
@@ -143,7 +144,8 @@ struct Snapshot {
     EXPECT_EQ(dib.m_hMatchedBits, hMatched);
     EXPECT_EQ(dib.m_pPalette, pPalette);
     EXPECT_EQ(dib.m_nRowBytes, nRowBytes);
-    EXPECT_EQ(0, std::memcmp(dib.m_pInfo, info.data(), kDibInfoBytes)) << "header or colour table changed";
+    EXPECT_EQ(0, std::memcmp(dib.m_pInfo, info.data(), kDibInfoBytes))
+        << "header or colour table changed";
     EXPECT_EQ(BlockBytes(dib.m_hBits), bits) << "pixels changed";
   }
   LPBITMAPINFOHEADER pInfo;
@@ -158,7 +160,8 @@ struct Snapshot {
 // CTest runs each test in its own process, several at once: names must not collide.
 std::string TempPath(const std::string& name) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  return ::testing::TempDir() + "dib_test_" + std::to_string(getpid()) + "_" + test->name() + "_" + name;
+  return ::testing::TempDir() + "dib_test_" + std::to_string(getpid()) + "_" + test->name() + "_" +
+         name;
 }
 
 void WriteFile(const std::string& path, const std::vector<BYTE>& bytes) {
@@ -188,7 +191,8 @@ std::string TestJpeg(const std::string& name) {
 // djpeg's output for a test JPEG: -bmp, -os2 or -pnm.
 std::vector<BYTE> Djpeg(const std::string& format, const std::string& jpeg) {
   std::string out = TempPath("djpeg" + format + ".out");
-  std::string command = std::string(ZELVW_DJPEG) + " " + format + " -outfile '" + out + "' '" + TestJpeg(jpeg) + "'";
+  std::string command =
+      std::string(ZELVW_DJPEG) + " " + format + " -outfile '" + out + "' '" + TestJpeg(jpeg) + "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   return ReadFileBytes(out);
 }
@@ -206,7 +210,9 @@ Picture ParsePnm(const std::vector<BYTE>& bytes) {
   int maxval = 0;
   char magic[3] = {};
   int consumed = 0;
-  EXPECT_EQ(std::sscanf(text.c_str(), "%2s %d %d %d%n", magic, &picture.width, &picture.height, &maxval, &consumed), 4);
+  EXPECT_EQ(std::sscanf(text.c_str(), "%2s %d %d %d%n", magic, &picture.width, &picture.height,
+                        &maxval, &consumed),
+            4);
   EXPECT_EQ(maxval, 255);
   bool grey = std::string(magic) == "P5";
   size_t at = size_t(consumed) + 1;  // one whitespace byte after maxval
@@ -272,7 +278,8 @@ struct Bmp {
     std::vector<BYTE> out;
     Append(out, file);
     if (core) {
-      BITMAPCOREHEADER bc{info.biSize, WORD(info.biWidth), WORD(info.biHeight), info.biPlanes, info.biBitCount};
+      BITMAPCOREHEADER bc{info.biSize, WORD(info.biWidth), WORD(info.biHeight), info.biPlanes,
+                          info.biBitCount};
       Append(out, bc);
     } else {
       Append(out, info);
@@ -308,13 +315,14 @@ class SurfaceDC {
 
 // Pixel (px, py) of the window shows picture pixel (px + x, py + y), and the
 // background beyond the picture.
-void ExpectScrolled(const SurfaceDC& target, int x, int y, int width, int height, const ColourAt& picture) {
+void ExpectScrolled(const SurfaceDC& target, int x, int y, int width, int height,
+                    const ColourAt& picture) {
   for (int py = 0; py < target.surface.Height(); ++py) {
     for (int px = 0; px < target.surface.Width(); ++px) {
       bool inside = px + x < width && py + y < height;
       Rgb expected = inside ? picture(px + x, py + y) : kBackgroundRgb;
-      ASSERT_EQ(target.At(px, py), expected) << "window pixel (" << px << "," << py << ") at offset (" << x << ","
-                                             << y << ")";
+      ASSERT_EQ(target.At(px, py), expected)
+          << "window pixel (" << px << "," << py << ") at offset (" << x << "," << y << ")";
     }
   }
 }
@@ -335,7 +343,8 @@ TEST_F(DibTest, FreshDibIsA16By16GreyImageOfZeroPixels) {
   EXPECT_EQ(dib.m_pInfo->biClrUsed, 0u);
   for (int i = 0; i < 256; ++i) {
     const RGBQUAD& q = Table(dib)[i];
-    ASSERT_EQ((std::vector<int>{q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved}), (std::vector<int>{i, i, i, 0}))
+    ASSERT_EQ((std::vector<int>{q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved}),
+              (std::vector<int>{i, i, i, 0}))
         << i;
   }
   EXPECT_EQ(BlockBytes(dib.m_hBits), std::vector<BYTE>(256, 0));
@@ -566,7 +575,8 @@ TEST_F(DibTest, RefusesWhatItCannotHoldAndKeepsThePreviousImage) {
   };
   const Case cases[] = {
       {"empty file", [] { return std::vector<BYTE>(); }},
-      {"file header only", [] {
+      {"file header only",
+       [] {
          std::vector<BYTE> bytes = Bmp::Make(4, 2, 8, 256).Bytes();
          bytes.resize(14);
          return bytes;
@@ -601,20 +611,24 @@ TEST_F(DibTest, RefusesWhatItCannotHoldAndKeepsThePreviousImage) {
          b.file.bfOffBits -= 4;
          b.file.bfSize -= 4;
        })},
-      {"OS/2 colour table runs into the pixels", edited([](Bmp& b) {
-         b.file.bfOffBits -= 3;
-         b.file.bfSize -= 3;
-       }, 8, true)},
+      {"OS/2 colour table runs into the pixels", edited(
+                                                     [](Bmp& b) {
+                                                       b.file.bfOffBits -= 3;
+                                                       b.file.bfSize -= 3;
+                                                     },
+                                                     8, true)},
       {"truncated pixels", truncated(1, false)},
       {"truncated OS/2 pixels", truncated(1, true)},
       {"truncated in the colour table", truncated(8 + 100, false)},
       {"truncated in the OS/2 colour table", truncated(8 + 100, true)},
-      {"truncated Windows header", [] {
+      {"truncated Windows header",
+       [] {
          std::vector<BYTE> bytes = Bmp::Make(4, 2, 8, 256).Bytes();
          bytes.resize(14 + 39);
          return bytes;
        }},
-      {"truncated OS/2 header", [] {
+      {"truncated OS/2 header",
+       [] {
          std::vector<BYTE> bytes = Bmp::Make(4, 2, 8, 256, true).Bytes();
          bytes.resize(14 + 11);
          return bytes;
@@ -651,7 +665,8 @@ TEST_F(DibTest, DrawsBmpsDjpegWritesAtScrollOffsetsAsDjpegDecodes) {
       ASSERT_TRUE(ReadBytes(dib, Djpeg(format, jpeg)));
       ASSERT_EQ(dib.Width(), picture.width);
       SurfaceDC window(12, 10);
-      const std::pair<int, int> offsets[] = {{0, 0}, {5, 0}, {0, 7}, {3, 9}, {picture.width - 1, picture.height - 1}};
+      const std::pair<int, int> offsets[] = {
+          {0, 0}, {5, 0}, {0, 7}, {3, 9}, {picture.width - 1, picture.height - 1}};
       for (auto [x, y] : offsets) {
         window.Clear();
         dib.Draw(&window.dc, x, y, kEmbedded);
@@ -707,7 +722,10 @@ TEST_F(DibTest, SideBySideModeScrollsBothImagesAsOnePicture) {
     for (int py = 0; py < 5; ++py) {
       for (int px = 0; px < 12; ++px) {
         int column = px + x;  // of the double-width picture
-        Rgb expected = py >= 2 ? kBackgroundRgb : column < 4 ? Rgb{200, 0, 0} : column < 8 ? Rgb{0, 0, 200} : kBackgroundRgb;
+        Rgb expected = py >= 2      ? kBackgroundRgb
+                       : column < 4 ? Rgb{200, 0, 0}
+                       : column < 8 ? Rgb{0, 0, 200}
+                                    : kBackgroundRgb;
         ASSERT_EQ(window.At(px, py), expected) << x << ": " << px << "," << py;
       }
     }
@@ -766,7 +784,8 @@ PrintedPlacement PrintOnPage(CDIB& dib, double widthInches, double heightInches,
 }
 
 void ExpectRect(const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{left, top, right, bottom}));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<LONG>{left, top, right, bottom}));
 }
 
 TEST_F(DibTest, PrintsAt65PixelsPerInchCentredOnThePage) {
@@ -792,8 +811,8 @@ TEST_F(DibTest, PrintTruncatesTheScaledSizeAndTheCentring) {
   // (5100 - 923) / 2 = 2088.5 -> 2088; (6600 - 64) / 2 = 3268.
   ExpectRect(PrintOnPage(dib, 8.5, 11, 600).destination, 2088, 3268, 2088 + 923, 3268 + 64);
   // 100 x 72 / 65 = 110.7 -> 110; 7 x 72 / 65 = 7.75 -> 7.
-  ExpectRect(PrintOnPage(dib, 8.5, 11, 72).destination, (612 - 110) / 2, (792 - 7) / 2, (612 - 110) / 2 + 110,
-             (792 - 7) / 2 + 7);
+  ExpectRect(PrintOnPage(dib, 8.5, 11, 72).destination, (612 - 110) / 2, (792 - 7) / 2,
+             (612 - 110) / 2 + 110, (792 - 7) / 2 + 7);
 }
 
 TEST_F(DibTest, PrintsTheMatchedPixelsWhenThereAreAny) {
@@ -840,7 +859,8 @@ std::vector<BYTE> QuantizedBytes(const BITMAPINFOHEADER& header, HGLOBAL hBits) 
                                           QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
   if (result == nullptr) return {};
   HGLOBAL hResult = GlobalHandle(result);
-  std::vector<BYTE> bytes(reinterpret_cast<BYTE*>(result), reinterpret_cast<BYTE*>(result) + GlobalSize(hResult));
+  std::vector<BYTE> bytes(reinterpret_cast<BYTE*>(result),
+                          reinterpret_cast<BYTE*>(result) + GlobalSize(hResult));
   GlobalUnlock(hResult);
   GlobalFree(hResult);
   return bytes;
@@ -863,7 +883,8 @@ TEST_F(DibTest, QuantizeGivesEightBitRowsOfTheQuantizersResult) {
   EXPECT_EQ(dib->NumColors(), 256);
   EXPECT_EQ(dib->m_pInfo->biClrImportant, 256u);
   EXPECT_EQ(InfoBytes(*dib), std::vector<BYTE>(expected.begin(), expected.begin() + kDibInfoBytes));
-  EXPECT_EQ(BlockBytes(dib->m_hBits), std::vector<BYTE>(expected.begin() + kDibInfoBytes, expected.end()));
+  EXPECT_EQ(BlockBytes(dib->m_hBits),
+            std::vector<BYTE>(expected.begin() + kDibInfoBytes, expected.end()));
   EXPECT_EQ(dib->m_hMatchedBits, hMatched);
   EXPECT_EQ(dib->m_nRowBytes, 0);
 }
@@ -886,8 +907,9 @@ TEST_F(DibTest, QuantizeThatFailsAnywhereLeavesTheObjectUnchanged) {
     before.ExpectSame(*dib);
   }
   EXPECT_TRUE(succeeded);
-  EXPECT_EQ(seen, (std::set<std::string>{"Memory Allocation Failed for hDIB24.", "Fail in QuantizeDIB",
-                                         "Memory Allocation Failed for hDIB8."}));
+  EXPECT_EQ(seen,
+            (std::set<std::string>{"Memory Allocation Failed for hDIB24.", "Fail in QuantizeDIB",
+                                   "Memory Allocation Failed for hDIB8."}));
 }
 
 TEST_F(DibTest, QuantizeOfAnEightBitImageReportsBothRefusals) {
@@ -921,7 +943,8 @@ TEST_F(DibTest, QuantizeMatchedMakesOneTableForBothBlocks) {
     ASSERT_TRUE(dib->QuantizeMatched());
     EXPECT_EQ(dib->BitCount(), 8);
     EXPECT_EQ(dib->Height(), 3);
-    for (auto [hBlock, colour] : {std::pair{dib->m_hBits, decoded}, std::pair{dib->m_hMatchedBits, matched}}) {
+    for (auto [hBlock, colour] :
+         {std::pair{dib->m_hBits, decoded}, std::pair{dib->m_hMatchedBits, matched}}) {
       std::vector<BYTE> bits = BlockBytes(hBlock);
       ASSERT_EQ(bits.size(), RowBytes(8, 5) * 3);
       for (int y = 0; y < 3; ++y)
@@ -961,11 +984,14 @@ TEST_F(DibTest, MakePaletteCopiesTheColoursTheTableUses) {
   CDIB dib;
   ASSERT_TRUE(dib.MakePalette(nullptr));
   ASSERT_NE(dib.m_pPalette, nullptr);
-  std::vector<PALETTEENTRY> entries = Entries(static_cast<HPALETTE>(dib.m_pPalette->GetSafeHandle()));
+  std::vector<PALETTEENTRY> entries =
+      Entries(static_cast<HPALETTE>(dib.m_pPalette->GetSafeHandle()));
   ASSERT_EQ(entries.size(), 256u);
   for (int i = 0; i < 256; ++i) {
     const PALETTEENTRY& e = entries[size_t(i)];
-    ASSERT_EQ((std::vector<int>{e.peRed, e.peGreen, e.peBlue, e.peFlags}), (std::vector<int>{i, i, i, 0})) << i;
+    ASSERT_EQ((std::vector<int>{e.peRed, e.peGreen, e.peBlue, e.peFlags}),
+              (std::vector<int>{i, i, i, 0}))
+        << i;
   }
   dib.m_pInfo->biClrUsed = 16;
   ASSERT_TRUE(dib.MakePalette(nullptr));
@@ -983,7 +1009,8 @@ TEST_F(DibTest, MakePaletteOfATrueColourImageKeepsThePreviousPalette) {
   EXPECT_EQ(dib.m_pPalette, previous);
   dib.SetBitCount(8);
   ASSERT_TRUE(dib.MakePalette(nullptr));
-  EXPECT_EQ(platform::testing::LiveGdiObjects(), gdiObjects + 1) << "the replaced palette was not deleted";
+  EXPECT_EQ(platform::testing::LiveGdiObjects(), gdiObjects + 1)
+      << "the replaced palette was not deleted";
 }
 
 }  // namespace

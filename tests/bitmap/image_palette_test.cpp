@@ -51,13 +51,15 @@ void GiveColorMap(CTIFF& tiff, int n) {
   tiff.m_pColorMap = new ColorMapEntry[size_t(n)];
   tiff.m_nColorMapEntries = n;
   for (int i = 0; i < n; ++i) {
-    tiff.m_pColorMap[i] = ColorMapEntry{uint16_t(i * 4369), uint16_t(65535 - i * 257), uint16_t(i * 256)};
+    tiff.m_pColorMap[i] =
+        ColorMapEntry{uint16_t(i * 4369), uint16_t(65535 - i * 257), uint16_t(i * 256)};
   }
 }
 
 // c x 255 / 65535, truncated.
 Entry Mapped(const ColorMapEntry& c) {
-  return {int(c.red * 255u / 65535u), int(c.green * 255u / 65535u), int(c.blue * 255u / 65535u), PC_RESERVED};
+  return {int(c.red * 255u / 65535u), int(c.green * 255u / 65535u), int(c.blue * 255u / 65535u),
+          PC_RESERVED};
 }
 
 using ImagePaletteTest = ::testing::Test;

@@ -1,7 +1,7 @@
 // QuantizeDIB on constructed images. The expected palettes were worked out by hand
 // from the cutting rules; the comments give the working.
-#include "bitmap/QuantContext.h"
 #include "bitmap/Quantize.h"
+#include "bitmap/QuantContext.h"
 
 #include <platform/person.h>
 #include <platform/testing.h>
@@ -73,7 +73,9 @@ class PackedDib24 {
     return PackedDib24(LONG(row.size()), 1, [&](int x, int) { return row[size_t(x)]; });
   }
 
-  const BITMAPINFOHEADER* header() const { return reinterpret_cast<const BITMAPINFOHEADER*>(m_bytes.data()); }
+  const BITMAPINFOHEADER* header() const {
+    return reinterpret_cast<const BITMAPINFOHEADER*>(m_bytes.data());
+  }
   BITMAPINFOHEADER* mutable_header() { return reinterpret_cast<BITMAPINFOHEADER*>(m_bytes.data()); }
 
  private:
@@ -123,16 +125,15 @@ void ExpectPalette(const Quantized& q, int greyTo, const std::vector<Rgb>& last)
   ASSERT_EQ(greyTo + 1 + int(last.size()), 256);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(q.Entry(i), kCornerEntries[size_t(i)]) << "entry " << i;
   for (int i = 8; i <= greyTo; ++i) EXPECT_EQ(q.Entry(i), kGrey) << "entry " << i;
-  for (size_t k = 0; k < last.size(); ++k) EXPECT_EQ(q.Entry(greyTo + 1 + int(k)), last[k]) << "entry " << greyTo + 1 + k;
+  for (size_t k = 0; k < last.size(); ++k)
+    EXPECT_EQ(q.Entry(greyTo + 1 + int(k)), last[k]) << "entry " << greyTo + 1 + k;
   for (int i = 0; i < 256; ++i) EXPECT_EQ(q.Reserved(i), 0) << "entry " << i;
 }
 
 // Every test also checks that, unless it expects one, no message was shown.
 class QuantizeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_previousPerson = platform::SetPerson(&person);
-  }
+  void SetUp() override { m_previousPerson = platform::SetPerson(&person); }
   void TearDown() override {
     platform::faults::FailNthGlobalAlloc(0);
     platform::faults::FailNthHeapAlloc(0);
@@ -276,7 +277,8 @@ TEST_F(QuantizeTest, TiedCappedBoxesCutLowestNumberedFirst) {
 // and 111 both fall in cell 13; whichever comes first fixes the entry for both.
 TEST_F(QuantizeTest, SideLengthTwoDropsTheMiddlePlaneAndTheCellCacheDecides) {
   {
-    PackedDib24 dib = PackedDib24::Runs({{Grey(100), 1}, {Grey(104), 1}, {Grey(111), 1}, {Grey(116), 1}});
+    PackedDib24 dib =
+        PackedDib24::Runs({{Grey(100), 1}, {Grey(104), 1}, {Grey(111), 1}, {Grey(116), 1}});
     Quantized q(Quantize(dib, QUANT_DITHER_NONE));
     ASSERT_TRUE(q);
     ExpectPalette(q, 253, {Grey(115), Grey(98)});
@@ -284,7 +286,8 @@ TEST_F(QuantizeTest, SideLengthTwoDropsTheMiddlePlaneAndTheCellCacheDecides) {
               std::vector<int>({255, 255, 255, 254}));
   }
   {
-    PackedDib24 dib = PackedDib24::Runs({{Grey(116), 1}, {Grey(111), 1}, {Grey(104), 1}, {Grey(100), 1}});
+    PackedDib24 dib =
+        PackedDib24::Runs({{Grey(116), 1}, {Grey(111), 1}, {Grey(104), 1}, {Grey(100), 1}});
     Quantized q(Quantize(dib, QUANT_DITHER_NONE));
     ASSERT_TRUE(q);
     ExpectPalette(q, 253, {Grey(115), Grey(98)});
@@ -316,11 +319,12 @@ TEST_P(AxisTieTest, TiesPreferRedThenGreen) {
   ExpectPalette(q, 252, {entry(c.r), entry(c.p), entry(c.q)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Axes, AxisTieTest,
-                         ::testing::Values(AxisTieCase{"RedOverGreen", {2, 2, 10}, {12, 12, 10}, {2, 12, 10}},
-                                           AxisTieCase{"RedOverBlue", {2, 10, 2}, {12, 10, 12}, {2, 10, 12}},
-                                           AxisTieCase{"GreenOverBlue", {10, 2, 2}, {10, 12, 12}, {10, 2, 12}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Axes, AxisTieTest,
+    ::testing::Values(AxisTieCase{"RedOverGreen", {2, 2, 10}, {12, 12, 10}, {2, 12, 10}},
+                      AxisTieCase{"RedOverBlue", {2, 10, 2}, {12, 10, 12}, {2, 10, 12}},
+                      AxisTieCase{"GreenOverBlue", {10, 2, 2}, {10, 12, 12}, {10, 2, 12}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // One pixel per row: it is the last of its row, so rows 0..3 add -14, 2, -10, 6.
 // Greys 116 (cell 14, rows 0..3) and 100 (cell 12, rows 4..7) give the palette of the
@@ -368,13 +372,15 @@ TEST_F(QuantizeTest, MappingMatchesAModelOfTheCellCache) {
     for (int x = 0; x < 64; ++x) {
       const int d = 2 * kMatrix[(64 - 1 - x) % 4][y % 4];
       const Rgb p = pixels[size_t(y * 64 + x)];
-      const Rgb c{std::clamp(p.r + d, 0, 255), std::clamp(p.g + d, 0, 255), std::clamp(p.b + d, 0, 255)};
+      const Rgb c{std::clamp(p.r + d, 0, 255), std::clamp(p.g + d, 0, 255),
+                  std::clamp(p.b + d, 0, 255)};
       int& entry = cellEntry[size_t((c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3))];
       if (entry == -1) {
         int best = 0, bestDistance = INT_MAX;
         for (int i = 0; i < 256; ++i) {
           const Rgb e = q.Entry(i);
-          int distance = (c.r - e.r) * (c.r - e.r) + (c.g - e.g) * (c.g - e.g) + (c.b - e.b) * (c.b - e.b);
+          int distance =
+              (c.r - e.r) * (c.r - e.r) + (c.g - e.g) * (c.g - e.g) + (c.b - e.b) * (c.b - e.b);
           if (distance < bestDistance) best = i, bestDistance = distance;
         }
         entry = best;
@@ -407,9 +413,9 @@ TEST_F(QuantizeTest, HostileSizesAreRefusedBeforeAnyPixelIsRead) {
   struct Case {
     LONG width, height;
   };
-  for (Case c : {Case{INT_MAX, INT_MAX}, Case{INT_MAX, 1}, Case{1, INT_MIN}, Case{-1, 1}, Case{INT_MIN, 4},
-                 Case{1, 1 << 30},             // 24-bit rows: 2^32 bytes
-                 Case{1, 1073741558}}) {       // 8-bit block: 1064 + 4 * rows = 2^32
+  for (Case c : {Case{INT_MAX, INT_MAX}, Case{INT_MAX, 1}, Case{1, INT_MIN}, Case{-1, 1},
+                 Case{INT_MIN, 4}, Case{1, 1 << 30},  // 24-bit rows: 2^32 bytes
+                 Case{1, 1073741558}}) {              // 8-bit block: 1064 + 4 * rows = 2^32
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
     header.biWidth = c.width;
@@ -436,10 +442,11 @@ TEST_F(QuantizeTest, PixelsFollowADeclaredColourTable) {
   const size_t tableBytes = 2 * sizeof(RGBQUAD), pixelBytes = 2 * 12;
   std::vector<BYTE> withTable(sizeof(BITMAPINFOHEADER) + tableBytes + pixelBytes, 0xEE);
   std::memcpy(withTable.data(), plain.header(), sizeof(BITMAPINFOHEADER));
-  std::memcpy(withTable.data() + sizeof(BITMAPINFOHEADER) + tableBytes, plain.header() + 1, pixelBytes);
+  std::memcpy(withTable.data() + sizeof(BITMAPINFOHEADER) + tableBytes, plain.header() + 1,
+              pixelBytes);
   reinterpret_cast<BITMAPINFOHEADER*>(withTable.data())->biClrUsed = 2;
-  Quantized q(QuantizeDIB(reinterpret_cast<const BITMAPINFOHEADER*>(withTable.data()), QUANT_METHOD_MEDIAN_CUT,
-                          QUANT_DITHER_ORDERED, nullptr));
+  Quantized q(QuantizeDIB(reinterpret_cast<const BITMAPINFOHEADER*>(withTable.data()),
+                          QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr));
   ASSERT_TRUE(q);
   ExpectPalette(q, 254, {{98, 148, 205}});
 }
@@ -469,7 +476,8 @@ void CALLBACK RecordProgress(int percent) { g_progress.push_back(percent); }
 TEST_F(QuantizeTest, ProgressGrowsToOneHundred) {
   PackedDib24 dib(16, 40, [](int x, int y) { return Rgb{x * 16, y * 6, 77}; });
   g_progress.clear();
-  Quantized q(QuantizeDIB(dib.header(), QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, RecordProgress));
+  Quantized q(
+      QuantizeDIB(dib.header(), QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, RecordProgress));
   ASSERT_TRUE(q);
   ASSERT_FALSE(g_progress.empty());
   for (size_t i = 1; i < g_progress.size(); ++i) EXPECT_LT(g_progress[i - 1], g_progress[i]);
@@ -479,7 +487,8 @@ TEST_F(QuantizeTest, ProgressGrowsToOneHundred) {
 
   PackedDib24 empty(0, 0, [](int, int) { return Rgb{}; });
   g_progress.clear();
-  Quantized e(QuantizeDIB(empty.header(), QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, RecordProgress));
+  Quantized e(
+      QuantizeDIB(empty.header(), QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, RecordProgress));
   EXPECT_EQ(g_progress, std::vector<int>({50, 100}));
 }
 
@@ -490,7 +499,8 @@ TEST(QuantContextTest, ShrinkMeansDoNotOverflow) {
   ASSERT_TRUE(context);
   for (int r = 16; r < 32; ++r) {
     for (int g = 0; g < 32; ++g) {
-      for (int b = 0; b < 32; ++b) ASSERT_NE(context->NewCell(QuantContext::CellNumber(r, g, b), 65535), nullptr);
+      for (int b = 0; b < 32; ++b)
+        ASSERT_NE(context->NewCell(QuantContext::CellNumber(r, g, b), 65535), nullptr);
     }
   }
   ColorBox box{0, 31, 0, 31, 0, 31, 0, 0, 0, 0};

@@ -17,10 +17,10 @@ TEST(ViewBudgetTest, CountsTheReadersBlockTheTwoBitmapBlocksAndThePaletteScreens
     BOOL bPalette;
     ULONGLONG nBytes;
   } cases[] = {
-      {3, 2, 24, 24, FALSE, 3 * 12 * 2},             // rows of 9 bytes padded to 12
-      {3, 2, 24, 24, TRUE, (3 * 12 + 2 * 4) * 2},    // and two 8-bit blocks
-      {5, 1, 8, 24, FALSE, 8 + 2 * 16},              // a grey decoder array
-      {5, 1, 8, 8, TRUE, 3 * 8},                     // 8-bit images are not quantized
+      {3, 2, 24, 24, FALSE, 3 * 12 * 2},           // rows of 9 bytes padded to 12
+      {3, 2, 24, 24, TRUE, (3 * 12 + 2 * 4) * 2},  // and two 8-bit blocks
+      {5, 1, 8, 24, FALSE, 8 + 2 * 16},            // a grey decoder array
+      {5, 1, 8, 8, TRUE, 3 * 8},                   // 8-bit images are not quantized
       {18000, 18000, 24, 24, FALSE, 3ull * 54000 * 18000},
       {-4, 10, 24, 24, TRUE, 0},
       {4, -10, 24, 24, TRUE, 0},
@@ -36,12 +36,13 @@ TEST(ViewBudgetTest, TheBudgetComesFromTheEnvironmentOrIsTwoGibibytes) {
     const char* text;  // nullptr: unset
     size_t nBudget;
   } cases[] = {
-      {nullptr, size_t{2} << 30}, {"", size_t{2} << 30},     {"0", size_t{2} << 30},
-      {"-5", size_t{2} << 30},    {"12x", size_t{2} << 30},  {"27648", 27648},
+      {nullptr, size_t{2} << 30}, {"", size_t{2} << 30},    {"0", size_t{2} << 30},
+      {"-5", size_t{2} << 30},    {"12x", size_t{2} << 30}, {"27648", 27648},
   };
   for (const auto& c : cases) {
-    testsupport::ScopedEnv env("PLATFORM_VIEW_BUDGET",
-                               c.text != nullptr ? std::optional<std::string>(c.text) : std::nullopt);
+    testsupport::ScopedEnv env("PLATFORM_VIEW_BUDGET", c.text != nullptr
+                                                           ? std::optional<std::string>(c.text)
+                                                           : std::nullopt);
     EXPECT_EQ(platform::ViewMemoryBudget(), c.nBudget) << (c.text != nullptr ? c.text : "unset");
   }
 }

@@ -31,8 +31,13 @@ class ConcurrentViewsTest : public e2e::HostTest {
     run.workingDirectory = m_scratch.path();
     run.zirnHome = ZirnHome();
     run.timeoutSeconds = 60;
-    run.arguments = {"--windir", WindowsDir(), "--screenshot", m_scratch / (tag + ".png"),
-                     "--messages", m_scratch / (tag + ".json"), page};
+    run.arguments = {"--windir",
+                     WindowsDir(),
+                     "--screenshot",
+                     m_scratch / (tag + ".png"),
+                     "--messages",
+                     m_scratch / (tag + ".json"),
+                     page};
     return run;
   }
 };
@@ -48,7 +53,8 @@ TEST_F(ConcurrentViewsTest, EveryViewShowsItsOwnImageMatchedWithItsOwnProfile) {
                            e2e::Quarters, adobe);
   viewertest::WriteRgbTiff(m_scratch / "swapping.tif", e2e::kQuartersWidth, e2e::kQuartersHeight,
                            e2e::Quarters, swapping);
-  const std::vector<std::string> images = {"adobe.jpg", "swapping.jpg", "adobe.tif", "swapping.tif"};
+  const std::vector<std::string> images = {"adobe.jpg", "swapping.jpg", "adobe.tif",
+                                           "swapping.tif"};
 
   // Each image alone first: the picture every concurrent view of it must show.
   std::vector<e2e::Screenshot> expected;
@@ -57,7 +63,8 @@ TEST_F(ConcurrentViewsTest, EveryViewShowsItsOwnImageMatchedWithItsOwnProfile) {
     EXPECT_TRUE(e2e::ReadMessageBoxes(m_scratch / "alone.json").empty()) << image;
     expected.push_back(e2e::ReadPng(m_scratch / "alone.png"));
   }
-  ASSERT_NE(expected[0].pixels, expected[1].pixels) << "the two profiles must give different pictures";
+  ASSERT_NE(expected[0].pixels, expected[1].pixels)
+      << "the two profiles must give different pictures";
 
   auto start = std::chrono::steady_clock::now();
   for (int round = 0; round < kRounds; ++round) {
@@ -74,7 +81,8 @@ TEST_F(ConcurrentViewsTest, EveryViewShowsItsOwnImageMatchedWithItsOwnProfile) {
       EXPECT_EQ(statuses[i], 0);
       for (const e2e::LoggedMessage& message : e2e::ReadMessageBoxes(m_scratch / (tag + ".json")))
         ADD_FAILURE() << message.text;
-      EXPECT_TRUE(e2e::ReadPng(m_scratch / (tag + ".png")).pixels == expected[i % images.size()].pixels);
+      EXPECT_TRUE(e2e::ReadPng(m_scratch / (tag + ".png")).pixels ==
+                  expected[i % images.size()].pixels);
     }
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));

@@ -27,9 +27,9 @@ TEST_F(DialogLibraryEndToEndTest, PluginBesideADialogLibraryWithoutAFunctionDoes
          {"nphost", "NPZELVW.DLL", "libwin32.so", "libmfc.so", "ZIRN.DLL", "TALVERIN.DLL"}) {
       fs::copy_file(bin / file, app / file);
     }
-    fs::copy_file(fs::path(ZELVW_DIALOG_VARIANTS) / ("zirndlg-only-" + std::string(c.kept)) /
-                      "ZIRNDLG.dll",
-                  app / "ZIRNDLG.dll");
+    fs::copy_file(
+        fs::path(ZELVW_DIALOG_VARIANTS) / ("zirndlg-only-" + std::string(c.kept)) / "ZIRNDLG.dll",
+        app / "ZIRNDLG.dll");
     e2e::HostRun run;
     run.nphost = app / "nphost";
     run.workingDirectory = m_scratch.path();

@@ -70,8 +70,8 @@ int HostTest::HostChecked(const std::string& file, std::vector<std::string> opti
 std::string HostTest::WriteSwappingJpeg(const std::string& name) const {
   std::string path = m_scratch / name;
   viewertest::Bytes jpeg = viewertest::EncodeJpeg(kQuartersWidth, kQuartersHeight, Quarters);
-  viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
-                                   jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
+  viewertest::WriteBytes(
+      path, viewertest::WithJfxxProfile(jpeg, viewertest::ReadBytes(viewertest::kSwappedProfile)));
   return path;
 }
 

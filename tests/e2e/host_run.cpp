@@ -74,10 +74,9 @@ std::vector<LoggedMessage> ReadMessageBoxes(const std::string& path) {
 }
 
 int Run(const HostRun& run) {
-  std::string command = "cd " + ShellQuoted(run.workingDirectory) + " && ZIRN_HOME=" +
-                        ShellQuoted(run.zirnHome) + " ";
-  if (run.timeoutSeconds > 0)
-    command += "timeout -k 5 " + std::to_string(run.timeoutSeconds) + " ";
+  std::string command = "cd " + ShellQuoted(run.workingDirectory) +
+                        " && ZIRN_HOME=" + ShellQuoted(run.zirnHome) + " ";
+  if (run.timeoutSeconds > 0) command += "timeout -k 5 " + std::to_string(run.timeoutSeconds) + " ";
   command += ShellQuoted(run.nphost);
   for (const std::string& argument : run.arguments) command += " " + ShellQuoted(argument);
   if (!run.errorFile.empty()) command += " 2>" + ShellQuoted(run.errorFile);
@@ -111,7 +110,9 @@ RunCost RunMeasured(const HostRun& run) {
   auto start = std::chrono::steady_clock::now();
   pid_t child = fork();
   if (child == 0) {
-    int error = run.errorFile.empty() ? -1 : open(run.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int error = run.errorFile.empty()
+                    ? -1
+                    : open(run.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (error >= 0) dup2(error, 2);
     if (run.timeoutSeconds > 0) alarm(static_cast<unsigned>(run.timeoutSeconds));  // survives exec
     if (chdir(run.workingDirectory.c_str()) == 0) execve(argv[0], argv.data(), envp.data());

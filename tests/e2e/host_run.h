@@ -35,7 +35,7 @@ struct HostRun {
   std::string nphost;  // the program; its directory holds the modules it loads
   std::vector<std::string> arguments;
   std::string workingDirectory;
-  std::string zirnHome;  // the engine's home for this run
+  std::string zirnHome;    // the engine's home for this run
   int timeoutSeconds = 0;  // when above 0, the run is killed after it (status 124 or 137)
   std::string errorFile;   // when set, the run's standard error goes there
 };

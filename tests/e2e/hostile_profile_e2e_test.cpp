@@ -54,10 +54,10 @@ const char* const kJpegNotMatched = "Failed in Matching";
 
 const Broken kBroken[] = {
     // A TIFF tag of no bytes is passed over like an absent one.
-    {"empty", [](Bytes) { return Bytes{}; }, {{kNoName}, Beside::kNothing},
-     {{}, Beside::kNothing}},
+    {"empty", [](Bytes) { return Bytes{}; }, {{kNoName}, Beside::kNothing}, {{}, Beside::kNothing}},
     // The header and part of the tag data: the tags' offsets point past the end.
-    {"truncated", [](Bytes b) { return Bytes(b.begin(), b.begin() + b.size() / 3); },
+    {"truncated",
+     [](Bytes b) { return Bytes(b.begin(), b.begin() + b.size() / 3); },
      {{kJpegNoSession, kJpegNotMatched}, Beside::kNothing},
      {{"Failed in BeginMatchingSession (error=>6)"}, Beside::kCopy}},
     // Every tag entry after the count: offsets and sizes of no sense.
@@ -80,7 +80,8 @@ const Broken kBroken[] = {
        PutBe32(b, 0, 0xFFFFFFF0u);
        return b;
      },
-     {{}, Beside::kMatched}, {{}, Beside::kMatched}},
+     {{}, Beside::kMatched},
+     {{}, Beside::kMatched}},
 };
 
 // Sets the byte count of the profile tag of a little-endian TIFF, as written by

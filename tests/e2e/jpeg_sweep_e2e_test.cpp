@@ -309,7 +309,8 @@ TEST_F(JpegIccPreparedTest, FolderRunConvertsWhatLibjpegAcceptsAndTheViewerMatch
   std::vector<std::string> withIcc, inTable;
   for (const fs::path& file : FilesUnder(std::string(ZELVW_TEST_DATA) + "/jpeg")) {
     Bytes bytes = viewertest::ReadBytes(file);
-    auto at = std::search(bytes.begin(), bytes.end(), kIdentifier, kIdentifier + sizeof kIdentifier);
+    auto at =
+        std::search(bytes.begin(), bytes.end(), kIdentifier, kIdentifier + sizeof kIdentifier);
     if (at != bytes.end()) withIcc.push_back(file.lexically_relative(ZELVW_TEST_DATA).string());
   }
   for (const IccJpeg& c : kIccJpegs) inTable.push_back(c.file);
@@ -336,7 +337,8 @@ TEST_F(JpegIccPreparedTest, FolderRunConvertsWhatLibjpegAcceptsAndTheViewerMatch
     std::string original = std::string(ZELVW_TEST_DATA) + "/" + c.file;
     std::string prepared = folder + "/" + fs::path(c.file).filename().string();
     if (c.refusal != nullptr) {
-      EXPECT_NE(errors.find("jfxx-embed: " + original + ": " + c.refusal), std::string::npos) << errors;
+      EXPECT_NE(errors.find("jfxx-embed: " + original + ": " + c.refusal), std::string::npos)
+          << errors;
       EXPECT_FALSE(fs::exists(prepared)) << c.file;
       continue;
     }
@@ -356,7 +358,8 @@ TEST_F(JpegIccPreparedTest, FolderRunConvertsWhatLibjpegAcceptsAndTheViewerMatch
       EXPECT_FALSE(DrawnFrom(reference.width)) << c.file;
       continue;
     }
-    for (const auto& m : m_messages) EXPECT_TRUE(IsScanMessage(m.text)) << c.file << Texts(m_messages);
+    for (const auto& m : m_messages)
+      EXPECT_TRUE(IsScanMessage(m.text)) << c.file << Texts(m_messages);
     ASSERT_EQ(matched.size(), reference.pixels.size()) << c.file;
     ExpectArea(reference.width, reference.width, reference.height, matched, 1, name + " matched");
   }

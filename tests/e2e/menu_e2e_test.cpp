@@ -54,9 +54,8 @@ std::string PdfInfo(const std::string& pdf, const std::string& key) {
 // Every page of the PDF, drawn at kRenderDpi.
 std::vector<e2e::Screenshot> RenderPages(const std::string& pdf) {
   std::string prefix = pdf + "-page";
-  std::string command =
-      "pdftoppm -r " + std::to_string(kRenderDpi) + " -png " + e2e::ShellQuoted(pdf) + " " +
-      e2e::ShellQuoted(prefix);
+  std::string command = "pdftoppm -r " + std::to_string(kRenderDpi) + " -png " +
+                        e2e::ShellQuoted(pdf) + " " + e2e::ShellQuoted(prefix);
   std::vector<e2e::Screenshot> pages;
   if (std::system(command.c_str()) != 0) return pages;
   for (int n = 1; fs::exists(prefix + "-" + std::to_string(n) + ".png"); ++n)

@@ -18,8 +18,8 @@ class MenuFailuresEndToEndTest : public e2e::HostTest {
   void SetUp() override {
     e2e::HostTest::SetUp();
     m_image = m_scratch / "plain.jpg";
-    viewertest::WriteBytes(m_image, viewertest::EncodeJpeg(e2e::kQuartersWidth,
-                                                           e2e::kQuartersHeight, e2e::Quarters));
+    viewertest::WriteBytes(
+        m_image, viewertest::EncodeJpeg(e2e::kQuartersWidth, e2e::kQuartersHeight, e2e::Quarters));
   }
 
   int HostScript(const std::string& script, std::vector<std::string> options = {}) {

@@ -28,8 +28,13 @@ TEST_F(ProfilePlaceEndToEndTest, WindowsDirectoryTooLongForAProfilePathSavesNoPr
   ASSERT_EQ(windir.size(), 257u);
 
   std::string tiff = m_scratch / "swapped.tif";
-  e2e::TiffImage image{e2e::kQuartersWidth, e2e::kQuartersHeight, 3, 2, {},
-                       viewertest::ReadBytes(viewertest::kSwappedProfile), {}};
+  e2e::TiffImage image{e2e::kQuartersWidth,
+                       e2e::kQuartersHeight,
+                       3,
+                       2,
+                       {},
+                       viewertest::ReadBytes(viewertest::kSwappedProfile),
+                       {}};
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
       viewertest::Rgb c = Quarters(x, y);
@@ -49,8 +54,8 @@ TEST_F(ProfilePlaceEndToEndTest, WindowsDirectoryTooLongForAProfilePathSavesNoPr
     run.nphost = ZELVW_NPHOST;
     run.workingDirectory = cwd;
     run.zirnHome = ZirnHome();
-    run.arguments = {"--windir", windir, "--size", "200x100", "--screenshot", Shot(),
-                     "--messages", Log(), c.file};
+    run.arguments = {"--windir", windir,       "--size", "200x100", "--screenshot",
+                     Shot(),     "--messages", Log(),    c.file};
     ASSERT_EQ(e2e::Run(run), 0) << c.file;
     EXPECT_TRUE(fs::is_empty(cwd)) << c.file << ": " << fs::directory_iterator(cwd)->path();
     EXPECT_TRUE(fs::is_empty(windir)) << c.file;

@@ -221,8 +221,9 @@ class TiffPaletteTest : public TiffEndToEndTest {
 
     m_icc = icc;
     m_monitor = monitor;
-    return WriteText("page.html", "<html><body><embed src=\"palette.tif\" width=\"100\" "
-                                  "height=\"80\"></body></html>\n");
+    return WriteText("page.html",
+                     "<html><body><embed src=\"palette.tif\" width=\"100\" "
+                     "height=\"80\"></body></html>\n");
   }
 
   Bytes m_icc;
@@ -266,9 +267,8 @@ class BrokenTiffTest : public TiffEndToEndTest,
 // without a word.
 bool IsEmptyImage(const std::string& name) {
   // (divide_by_zero-000005.tif is empty too, but its one sample of ink is refused.)
-  static const char* const empty[] = {"divide_by_zero-000015.tif",
-                                      "divide_by_zero-000020.tif", "oom_crash-000037.tif",
-                                      "oom_crash-000048.tif"};
+  static const char* const empty[] = {"divide_by_zero-000015.tif", "divide_by_zero-000020.tif",
+                                      "oom_crash-000037.tif", "oom_crash-000048.tif"};
   return std::find(std::begin(empty), std::end(empty), name) != std::end(empty);
 }
 
@@ -298,27 +298,24 @@ TEST_P(BrokenTiffTest, EachEndsInAMessageOrAnImage) {
     if (IsEmptyImage(name)) {
       EXPECT_TRUE(messages.empty() && !bDrawn) << name;
     } else {
-      EXPECT_TRUE(bFailed != bDrawn)
-          << name << ": failed " << bFailed << ", drawn " << bDrawn << ", messages "
-          << messages.size();
+      EXPECT_TRUE(bFailed != bDrawn) << name << ": failed " << bFailed << ", drawn " << bDrawn
+                                     << ", messages " << messages.size();
     }
     fs::remove(path);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tiff, BrokenTiffTest,
-                         ::testing::Values("tiff/malformed/image-tiff-fuzz",
-                                           "tiff/malformed/pillow-tiff",
-                                           "tiff/out-of-scope/image-tiff",
-                                           "tiff/out-of-scope/libtiff",
-                                           "tiff/out-of-scope/libtiffpic",
-                                           "tiff/out-of-scope/pillow",
-                                           "tiff/out-of-scope/twelvemonkeys"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = fs::path(info.param).lexically_relative("tiff");
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Tiff, BrokenTiffTest,
+    ::testing::Values("tiff/malformed/image-tiff-fuzz", "tiff/malformed/pillow-tiff",
+                      "tiff/out-of-scope/image-tiff", "tiff/out-of-scope/libtiff",
+                      "tiff/out-of-scope/libtiffpic", "tiff/out-of-scope/pillow",
+                      "tiff/out-of-scope/twelvemonkeys"),
+    [](const ::testing::TestParamInfo<const char*>& info) {
+      std::string name = fs::path(info.param).lexically_relative("tiff");
+      for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      return name;
+    });
 
 }  // namespace

@@ -21,7 +21,8 @@ using viewertest::Rgb;
 constexpr int kSide = 32;
 
 Rgb Colour(int x, int y) {
-  return Rgb{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8), static_cast<uint8_t>(200 - x * 4)};
+  return Rgb{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8),
+             static_cast<uint8_t>(200 - x * 4)};
 }
 
 class TiffLayoutTest : public e2e::HostTest {
@@ -29,7 +30,8 @@ class TiffLayoutTest : public e2e::HostTest {
   void SetUp() override {
     HostTest::SetUp();
     ChooseSrgbMonitor();
-    e2e::TiffImage image{kSide, kSide, 3, 2, {}, viewertest::ReadBytes(viewertest::kSwappedProfile), {}};
+    e2e::TiffImage image{kSide, kSide, 3, 2, {}, viewertest::ReadBytes(viewertest::kSwappedProfile),
+                         {}};
     for (int y = 0; y < kSide; ++y) {
       for (int x = 0; x < kSide; ++x) {
         Rgb c = Colour(x, y);
@@ -41,7 +43,8 @@ class TiffLayoutTest : public e2e::HostTest {
 
   // Runs a shell command of libtiff's tools in the scratch directory.
   void Tool(const std::string& command) {
-    std::string line = "cd " + e2e::ShellQuoted(m_scratch.path()) + " && " + command + " 2>/dev/null";
+    std::string line =
+        "cd " + e2e::ShellQuoted(m_scratch.path()) + " && " + command + " 2>/dev/null";
     ASSERT_EQ(std::system(line.c_str()), 0) << command;
   }
 
@@ -62,13 +65,17 @@ TEST_F(TiffLayoutTest, LayoutsItCannotShowAreRefusedAndLzwCopiesAreShownMatched)
   };
   const Case cases[] = {
       {"Deflate", "tiffcp -c zip source.tif out.tif", "tiffcp -c lzw out.tif copy.tif"},
-      {"old Deflate code",
-       "tiffcp -c zip source.tif out.tif && tiffset -s 259 32946 out.tif", "tiffcp -c lzw out.tif copy.tif"},
+      {"old Deflate code", "tiffcp -c zip source.tif out.tif && tiffset -s 259 32946 out.tif",
+       "tiffcp -c lzw out.tif copy.tif"},
       {"PackBits", "tiffcp -c packbits source.tif out.tif", "tiffcp -c lzw out.tif copy.tif"},
-      {"JPEG of YCbCr", "tiffcp -c jpeg -r 16 source.tif out.tif", "tiffcp -c lzw out.tif copy.tif"},
-      {"JPEG of RGB", "tiffcp -c jpeg:r -r 16 source.tif out.tif", "tiffcp -c lzw out.tif copy.tif"},
-      {"tiles", "tiffcp -t -w 16 -l 16 source.tif out.tif", "tiffcp -c lzw -s -p contig out.tif copy.tif"},
-      {"planar", "tiffcp -p separate source.tif out.tif", "tiffcp -c lzw -s -p contig out.tif copy.tif"},
+      {"JPEG of YCbCr", "tiffcp -c jpeg -r 16 source.tif out.tif",
+       "tiffcp -c lzw out.tif copy.tif"},
+      {"JPEG of RGB", "tiffcp -c jpeg:r -r 16 source.tif out.tif",
+       "tiffcp -c lzw out.tif copy.tif"},
+      {"tiles", "tiffcp -t -w 16 -l 16 source.tif out.tif",
+       "tiffcp -c lzw -s -p contig out.tif copy.tif"},
+      {"planar", "tiffcp -p separate source.tif out.tif",
+       "tiffcp -c lzw -s -p contig out.tif copy.tif"},
       {"YCbCr samples", "tiffcp source.tif out.tif && tiffset -s 262 6 out.tif", ""},
       {"CIELab samples", "tiffcp source.tif out.tif && tiffset -s 262 8 out.tif", ""},
   };
@@ -82,8 +89,9 @@ TEST_F(TiffLayoutTest, LayoutsItCannotShowAreRefusedAndLzwCopiesAreShownMatched)
     texts.clear();
     e2e::Screenshot shot = Show("out.tif", &texts);
     EXPECT_EQ(texts, std::vector<std::string>{"Failed in TIFF2DIB conversion"}) << c.what;
-    EXPECT_TRUE(std::all_of(shot.pixels.begin(), shot.pixels.end(), [](uint32_t p) { return p == kWhite; }))
-        << c.what;
+    EXPECT_TRUE(std::all_of(shot.pixels.begin(), shot.pixels.end(), [](uint32_t p) {
+      return p == kWhite;
+    })) << c.what;
     if (*c.lzwCopy == '\0') continue;
 
     Tool(c.lzwCopy);
@@ -94,7 +102,8 @@ TEST_F(TiffLayoutTest, LayoutsItCannotShowAreRefusedAndLzwCopiesAreShownMatched)
     int nTolerance = std::string(c.what).find("JPEG") == 0 ? 12 : 0;
     for (int x : {1, 17, 30}) {
       for (int y : {2, 20, 31}) {
-        EXPECT_TRUE(e2e::Near(shot.At(x, y), original.At(x, y), nTolerance)) << c.what << " " << x << "," << y;
+        EXPECT_TRUE(e2e::Near(shot.At(x, y), original.At(x, y), nTolerance))
+            << c.what << " " << x << "," << y;
         EXPECT_TRUE(e2e::Near(shot.At(kSide + x, y), original.At(kSide + x, y), nTolerance))
             << c.what << " matched " << x << "," << y;
       }
@@ -110,13 +119,15 @@ TEST_F(TiffLayoutTest, GreyWithoutPhotometricHasBlackAtZero) {
   std::vector<std::string> texts;
   e2e::Screenshot shot = Show("grey.tif", &texts);
   EXPECT_TRUE(texts.empty());
-  for (int x : {0, 3, 31}) EXPECT_EQ(shot.At(x, 0), ToPixel(Rgb{uint8_t(x * 8), uint8_t(x * 8), uint8_t(x * 8)})) << x;
+  for (int x : {0, 3, 31})
+    EXPECT_EQ(shot.At(x, 0), ToPixel(Rgb{uint8_t(x * 8), uint8_t(x * 8), uint8_t(x * 8)})) << x;
 }
 
 TEST_F(TiffLayoutTest, CmykWhoseSessionCannotStartIsShownUnmatched) {
   // The printer profile cut inside its first table: the engine names it but cannot
   // begin a session with it.
-  viewertest::Bytes icc = viewertest::ReadBytes("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+  viewertest::Bytes icc =
+      viewertest::ReadBytes("/usr/share/color/icc/ghostscript/default_cmyk.icc");
   ASSERT_GT(icc.size(), 1400u);
   icc.resize(1400);
   e2e::TiffImage image{kSide, kSide, 4, 5, {}, icc, {}};

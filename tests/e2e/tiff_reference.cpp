@@ -88,9 +88,8 @@ std::vector<uint32_t> ReadRgbTiff(const std::string& path) {
 
 bool RunTificc(const std::string& input, const std::string& output,
                const std::string& outputProfile) {
-  std::string command =
-      "tificc " + ShellQuoted("-o" + outputProfile) + " " + ShellQuoted(input) + " " +
-      ShellQuoted(output) + " 2>/dev/null";
+  std::string command = "tificc " + ShellQuoted("-o" + outputProfile) + " " + ShellQuoted(input) +
+                        " " + ShellQuoted(output) + " 2>/dev/null";
   return std::system(command.c_str()) == 0;
 }
 
@@ -100,8 +99,8 @@ std::string EngineSrgbProfile(const std::string& zirnHome) {
   if (engine.Load() != 1) return std::string();
   int32_t nCursor1 = 0, nCursor2 = 0;
   char szName[256], szPath[256];
-  while (engine.m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath,
-                                                  256) > 0) {
+  while (engine.m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath, 256) >
+         0) {
     if (std::string(szName).rfind("sRGB", 0) == 0) return szPath;
   }
   return std::string();
@@ -115,8 +114,8 @@ std::vector<Record> MatchLikeTheEngine(const viewertest::Bytes& source,
   Profile output(cmsOpenProfileFromFile(monitorProfile.c_str(), "r"));
   if (input == nullptr || output == nullptr) return matched;
   cmsHTRANSFORM transform =
-      cmsCreateTransform(input.get(), bCmyk ? TYPE_CMYK_16 : TYPE_RGB_16, output.get(),
-                         TYPE_RGB_16, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+      cmsCreateTransform(input.get(), bCmyk ? TYPE_CMYK_16 : TYPE_RGB_16, output.get(), TYPE_RGB_16,
+                         INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
   if (transform == nullptr) return matched;
   for (const Record& record : records) {
     Record result{};

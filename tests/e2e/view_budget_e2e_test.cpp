@@ -41,7 +41,8 @@ class ViewBudgetTest : public e2e::HostTest {
     run.zirnHome = ZirnHome();
     run.timeoutSeconds = 60;
     run.errorFile = m_scratch / "stderr.txt";
-    run.arguments = {"--windir", WindowsDir(), "--screenshot", Shot(), "--messages", Log(), "--size", "100x80"};
+    run.arguments = {"--windir",   WindowsDir(), "--screenshot", Shot(),
+                     "--messages", Log(),        "--size",       "100x80"};
     run.arguments.insert(run.arguments.end(), options.begin(), options.end());
     run.arguments.push_back(file);
     return e2e::RunMeasured(run);
@@ -84,7 +85,8 @@ class ViewBudgetTest : public e2e::HostTest {
     for (size_t e = ifd + 2; e < ifd + 2 + 12u * entries; e += 12) {
       uint16_t tag = 0;
       std::memcpy(&tag, tiff.data() + e, 2);
-      if (tag == 256 || tag == 257) Put16(tiff, e + 8, kClaimedSide, false);  // low half, SHORT or LONG
+      if (tag == 256 || tag == 257)
+        Put16(tiff, e + 8, kClaimedSide, false);  // low half, SHORT or LONG
     }
     viewertest::WriteBytes(path, tiff);
     return path;
@@ -136,7 +138,8 @@ TEST_F(ViewBudgetTest, AnImageJustInsideTheBudgetShowsAndOneByteLessRefusesIt) {
         EXPECT_TRUE(messages.empty());
         // The matched top-left quarter: red and green swapped.
         if (std::string(c.depth) == "24") {
-          EXPECT_TRUE(e2e::Near(e2e::ReadPng(Shot()).At(74, 10), e2e::Swapped(e2e::Quarters(10, 10)), 8));
+          EXPECT_TRUE(
+              e2e::Near(e2e::ReadPng(Shot()).At(74, 10), e2e::Swapped(e2e::Quarters(10, 10)), 8));
         }
       } else {
         ASSERT_EQ(messages.size(), 1u);

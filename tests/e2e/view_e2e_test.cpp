@@ -28,9 +28,9 @@ class ViewTest : public e2e::HostTest {
     auto pixel = [nWidth](int x, int) {
       return x >= nWidth - 64 ? kLast : x < nWidth / 2 ? kLeft : kRight;
     };
-    viewertest::WriteBytes(path, viewertest::WithJfxxProfile(
-                                     viewertest::EncodeJpeg(nWidth, 64, pixel),
-                                     viewertest::ReadBytes(viewertest::kSwappedProfile)));
+    viewertest::WriteBytes(
+        path, viewertest::WithJfxxProfile(viewertest::EncodeJpeg(nWidth, 64, pixel),
+                                          viewertest::ReadBytes(viewertest::kSwappedProfile)));
     return path;
   }
 };
@@ -46,11 +46,16 @@ TEST_F(ViewTest, FullPageScrollsDecodedAndMatchedAsOnePicture) {
   };
   const Case cases[] = {
       // 720 wide scrolled by 400: decoded 400..719, then matched from column 0 at 320.
-      {720, "hscroll thumbposition 400\n",
-       {{20, ToPixel(kRight)}, {300, ToPixel(kLast)}, {340, Swapped(kLeft)},
-        {500, Swapped(kLeft)}, {760, Swapped(kRight)}}},
+      {720,
+       "hscroll thumbposition 400\n",
+       {{20, ToPixel(kRight)},
+        {300, ToPixel(kLast)},
+        {340, Swapped(kLeft)},
+        {500, Swapped(kLeft)},
+        {760, Swapped(kRight)}}},
       // A wide picture scrolled to the end: the matched image's last column at the edge.
-      {3000, "hscroll thumbposition 65535\n",
+      {3000,
+       "hscroll thumbposition 65535\n",
        {{20, Swapped(kRight)}, {740, Swapped(kLast)}, {799, Swapped(kLast)}}},
   };
   for (const Case& c : cases) {
@@ -97,8 +102,8 @@ TEST_F(ViewTest, ChartOnAPaletteScreenKeepsItsColoursInBothHalves) {
         uint32_t want = Mean(truth, x, y), got = Mean(shot, x, y);
         if (!Near(got, want, 20)) {
           ++nFar;
-          ADD_FAILURE() << "half " << nHalf << " patch " << col << "," << row << std::hex
-                        << ": " << got << " for " << want;
+          ADD_FAILURE() << "half " << nHalf << " patch " << col << "," << row << std::hex << ": "
+                        << got << " for " << want;
         }
       }
   EXPECT_EQ(nFar, 0);
@@ -109,7 +114,8 @@ TEST_F(ViewTest, ChartOnAPaletteScreenKeepsItsColoursInBothHalves) {
 TEST_F(ViewTest, EmbeddedAndFullPageWindowsEachDrawInTheirOwnMode) {
   ChooseSrgbMonitor();
   std::string image = WriteSwappingJpeg("swapped.jpg");
-  std::string page = WriteText("page.html", "<embed src=\"swapped.jpg\" width=\"120\" height=\"60\">");
+  std::string page =
+      WriteText("page.html", "<embed src=\"swapped.jpg\" width=\"120\" height=\"60\">");
   std::string script = WriteText("script.txt", "instance 1\npaint\n");
   ASSERT_EQ(Host(image, {"--size", "200x100", "--script", script, page}), 0);
   e2e::Screenshot embedded = e2e::ReadPng(Shot());
@@ -136,7 +142,8 @@ TEST_F(ViewTest, EachWindowRepaintsItselfWhenThePaletteChanges) {
   std::string page = WriteText("page.html",
                                "<embed src=reds.tif width=128 height=64>"
                                "<embed src=blues.tif width=128 height=64>");
-  std::string script = WriteText("script.txt", "instance 1\ndestroy\ninstance 2\npalette-changed other\n");
+  std::string script =
+      WriteText("script.txt", "instance 1\ndestroy\ninstance 2\npalette-changed other\n");
   ASSERT_EQ(Host(WriteSwappingJpeg("swapped.jpg"), {"--depth", "8", "--script", script, page}), 0);
   e2e::Screenshot shot = e2e::ReadPng(Shot());
   ASSERT_EQ(shot.width, 8 + 128 + 8);

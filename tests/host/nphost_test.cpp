@@ -411,8 +411,10 @@ TEST_F(NphostTest, SeveralFilesOpenInWindowsOfTheirOwnInOneLoad) {
 
 TEST(ScreenshotPathTest, WindowsAfterTheFirstGetTheirNumberBeforeTheExtension) {
   const std::pair<const char*, const char*> cases[] = {
-      {"out.png", "out-3.png"},         {"/a.b/out", "/a.b/out-3"},
-      {"dir/.hidden", "dir/.hidden-3"}, {"x.tar.png", "x.tar-3.png"},
+      {"out.png", "out-3.png"},
+      {"/a.b/out", "/a.b/out-3"},
+      {"dir/.hidden", "dir/.hidden-3"},
+      {"x.tar.png", "x.tar-3.png"},
   };
   for (const auto& [path, third] : cases) {
     EXPECT_EQ(nphost::Browser::ScreenshotPath(path, 1), path);

@@ -71,7 +71,8 @@ Bytes ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
 
@@ -138,7 +139,8 @@ bool ReadBitmap(const std::string& bmpPath, Bitmap* bitmap) {
   size_t rowWidth = (static_cast<size_t>(bitmap->width) * bitmap->bitCount / 8 + 3) & ~size_t{3};
   size_t bytes = rowWidth * static_cast<size_t>(bitmap->height);
   if (bitmap->height <= 0 || offset > bmp.size() || bmp.size() - offset < bytes) return false;
-  bitmap->pixels.assign(bmp.begin() + offset, bmp.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
+  bitmap->pixels.assign(bmp.begin() + offset,
+                        bmp.begin() + static_cast<std::ptrdiff_t>(offset + bytes));
   return true;
 }
 

@@ -13,11 +13,11 @@ using Bytes = std::vector<uint8_t>;
 struct JpegOptions {
   int width = 16;
   int height = 16;
-  int components = 3;       // 3: RGB in, YCbCr in the file; 1: grey
+  int components = 3;  // 3: RGB in, YCbCr in the file; 1: grey
   int quality = 90;
   bool fullChroma = false;  // 4:4:4 instead of the library's 4:2:0
   bool progressive = false;
-  int restartRows = 0;      // restart interval in MCU rows; 0: none
+  int restartRows = 0;  // restart interval in MCU rows; 0: none
 };
 
 // A deterministic textured picture of the given size: samples interleaved,

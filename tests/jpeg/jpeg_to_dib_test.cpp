@@ -37,8 +37,8 @@ struct Decoded {
 };
 
 size_t OpenFileDescriptors() {
-  return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/fd"),
-                                           fs::directory_iterator()));
+  return static_cast<size_t>(
+      std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
 }
 
 std::string DataPath(const std::string& relative) {
@@ -48,8 +48,7 @@ std::string DataPath(const std::string& relative) {
 
 // Four-component files, and files the 8-bit library refuses, by path under tests/data/jpeg.
 const std::set<std::string> kFourComponentFiles = {
-    "peer/jpeg-decoder/mozilla/jpg-cmyk-1.jpg",
-    "peer/jpeg-decoder/mozilla/jpg-cmyk-2.jpg",
+    "peer/jpeg-decoder/mozilla/jpg-cmyk-1.jpg", "peer/jpeg-decoder/mozilla/jpg-cmyk-2.jpg",
     "peer/pillow/pil_sample_cmyk.jpg",  // YCCK
 };
 const std::set<std::string> kRefusedFiles = {
@@ -161,8 +160,8 @@ TEST_F(JpegToDibTest, ThreeByTwoRgbIsBottomUpBgrWithZeroPads) {
   EXPECT_EQ(d.width, 3);
   EXPECT_EQ(d.height, 2);
   ASSERT_EQ(d.blockSize, 24u);
-  const int expected[24] = {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0,   // bottom row
-                            0,   0,   255, 0, 255, 0, 255, 0, 0, 0, 0, 0};    // top row
+  const int expected[24] = {255, 255, 255, 0, 0,   0, 128, 128, 128, 0, 0, 0,   // bottom row
+                            0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0};  // top row
   for (int i = 0; i < 24; ++i) {
     if (i % 12 >= 9)
       EXPECT_EQ(d.bytes[i], 0) << "pad byte " << i;
@@ -191,9 +190,9 @@ TEST_F(JpegToDibTest, OddWidthsMatchDjpeg) {
   for (int components : {1, 3}) {
     for (int width = 1; width <= 7; ++width) {
       JpegOptions options{.width = width, .height = 5, .components = components};
-      ExpectSameAsDjpeg(WriteTemp("w" + std::to_string(width) + "c" + std::to_string(components) +
-                                      ".jpg",
-                                  jpegtest::EncodeJpeg(options)));
+      ExpectSameAsDjpeg(
+          WriteTemp("w" + std::to_string(width) + "c" + std::to_string(components) + ".jpg",
+                    jpegtest::EncodeJpeg(options)));
     }
   }
 }
@@ -202,9 +201,9 @@ TEST_F(JpegToDibTest, OddWidthsMatchDjpeg) {
 // samples tell them apart.
 TEST_F(JpegToDibTest, ReportsTheSamplesAPixelOfTheBlock) {
   for (int components : {1, 3}) {
-    std::string path = WriteTemp("narrow" + std::to_string(components) + ".jpg",
-                                 jpegtest::EncodeJpeg({.width = 1, .height = 3,
-                                                       .components = components}));
+    std::string path =
+        WriteTemp("narrow" + std::to_string(components) + ".jpg",
+                  jpegtest::EncodeJpeg({.width = 1, .height = 3, .components = components}));
     int height = 0, width = 0, reported = -1;
     HGLOBAL hDib = JpegToDib(path.c_str(), &height, &width, &reported);
     ASSERT_NE(hDib, nullptr);
@@ -223,16 +222,17 @@ TEST_F(JpegToDibTest, ReportsTheSamplesAPixelOfTheBlock) {
 
 TEST_F(JpegToDibTest, EncodingVariantsMatchDjpeg) {
   JpegOptions variants[] = {
-      {.width = 61, .height = 47},                                      // baseline 4:2:0
-      {.width = 61, .height = 47, .fullChroma = true},                  // 4:4:4
-      {.width = 61, .height = 47, .progressive = true},                 // progressive
-      {.width = 61, .height = 47, .restartRows = 1},                    // restart markers
-      {.width = 61, .height = 47, .components = 1},                     // grey
+      {.width = 61, .height = 47},                       // baseline 4:2:0
+      {.width = 61, .height = 47, .fullChroma = true},   // 4:4:4
+      {.width = 61, .height = 47, .progressive = true},  // progressive
+      {.width = 61, .height = 47, .restartRows = 1},     // restart markers
+      {.width = 61, .height = 47, .components = 1},      // grey
       {.width = 61, .height = 47, .components = 1, .progressive = true},
   };
   int n = 0;
   for (const JpegOptions& options : variants)
-    ExpectSameAsDjpeg(WriteTemp("variant" + std::to_string(n++) + ".jpg", jpegtest::EncodeJpeg(options)));
+    ExpectSameAsDjpeg(
+        WriteTemp("variant" + std::to_string(n++) + ".jpg", jpegtest::EncodeJpeg(options)));
 }
 
 TEST_F(JpegToDibTest, TruncatedFileIsCompletedByTheLibrary) {
@@ -275,11 +275,13 @@ TEST_F(JpegToDibTest, BenchToolWritesTheBitmapDjpegWrites) {
     if (!entry.is_regular_file() || (ext != ".jpg" && ext != ".jpeg")) continue;
     SCOPED_TRACE(entry.path().string());
     jpegtest::Bitmap reference, written;
-    bool bDjpeg = jpegtest::DjpegBitmap(entry.path().string(), TempPath("reference.bmp"), &reference);
-    std::string command = std::string("'") + ZELVW_JPEGTODIB_BMP + "' '" + entry.path().string() + "' '" +
-                          TempPath("tool.bmp") + "' 2>/dev/null";
+    bool bDjpeg =
+        jpegtest::DjpegBitmap(entry.path().string(), TempPath("reference.bmp"), &reference);
+    std::string command = std::string("'") + ZELVW_JPEGTODIB_BMP + "' '" + entry.path().string() +
+                          "' '" + TempPath("tool.bmp") + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0) {
-      EXPECT_TRUE(!bDjpeg || kFourComponentFiles.count(fs::relative(entry.path(), root).string()) != 0);
+      EXPECT_TRUE(!bDjpeg ||
+                  kFourComponentFiles.count(fs::relative(entry.path(), root).string()) != 0);
       continue;
     }
     ASSERT_TRUE(bDjpeg);
@@ -336,8 +338,8 @@ TEST_F(JpegToDibTest, GiganticDeclaredImageFailsCleanly) {
 TEST_F(JpegToDibTest, LibraryArraysAreBoundedByTheCeiling) {
   // 3 MiB of DIB fits a 4 MiB ceiling, but with 6 MiB of coefficients the
   // progressive decode needs more than the library may take (twice the ceiling).
-  JpegOptions options{.width = 1024, .height = 1024, .quality = 50, .fullChroma = true,
-                      .progressive = true};
+  JpegOptions options{
+      .width = 1024, .height = 1024, .quality = 50, .fullChroma = true, .progressive = true};
   std::string path = WriteTemp("progressive1024.jpg", jpegtest::EncodeJpeg(options));
   platform::faults::SetGlobalAllocLimit(4u << 20);
   ExpectRefused(path, "Backing store not supported");

@@ -3,9 +3,9 @@
 // of bad command lines and hostile files.
 #include "jpeg/Jpg.h"
 
+#include "../support/fake_engine.h"
 #include "jfxx_segments.h"
 #include "jpeg/JpegToDib.h"
-#include "../support/fake_engine.h"
 #include "jpg_support_test.h"
 #include "viewer/ModuleState.h"
 
@@ -32,7 +32,8 @@ class JfxxEmbedTest : public ::testing::Test {
  protected:
   // The tool's exit status; its messages go to err.txt.
   int Run(const std::string& arguments) {
-    std::string command = jpgtest::EmbedTool() + " " + arguments + " >/dev/null 2>" + (files / "err.txt");
+    std::string command =
+        jpgtest::EmbedTool() + " " + arguments + " >/dev/null 2>" + (files / "err.txt");
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -68,8 +69,10 @@ TEST_F(JfxxEmbedTest, ReaderRecoversTheProfileInBothLayoutsAndSeveralChunkSizes)
   jpegtest::WriteFile(in, jpegtest::EncodeJpeg({.width = 9, .height = 5}));
   Bytes profile = jpegtest::ReadFile(jpgtest::kSrgbProfile);
   for (const char* layout : {"--app1", "--app2"}) {
-    for (const char* chunk : {"", "--chunk 100", "--chunk 1000", "--chunk 20419", "--chunk 20420"}) {
-      std::string arguments = std::string(layout) + " " + chunk + " --profile " + jpgtest::kSrgbProfile;
+    for (const char* chunk :
+         {"", "--chunk 100", "--chunk 1000", "--chunk 20419", "--chunk 20420"}) {
+      std::string arguments =
+          std::string(layout) + " " + chunk + " --profile " + jpgtest::kSrgbProfile;
       ASSERT_EQ(Run(arguments + " " + in + " " + out), 0) << arguments << Errors();
       EXPECT_EQ(Recovered(out), profile) << arguments;
       EXPECT_EQ(Decoded(out), Decoded(in)) << arguments;
@@ -83,7 +86,8 @@ TEST_F(JfxxEmbedTest, ProfileOfTheStandardIccSegmentsIsCarriedOver) {
   ASSERT_EQ(Run("--from-icc --app2 --chunk 1000 " + in + " " + out), 0) << Errors();
   // The file's one ICC_PROFILE segment: identifier, 1 of 1, then the profile.
   const char kIdentifier[] = "ICC_PROFILE";
-  auto at = std::search(source.begin(), source.end(), kIdentifier, kIdentifier + sizeof kIdentifier);
+  auto at =
+      std::search(source.begin(), source.end(), kIdentifier, kIdentifier + sizeof kIdentifier);
   ASSERT_NE(at, source.end());
   size_t length = static_cast<size_t>(at[-2]) << 8 | at[-1];
   Bytes profile(at + 14, at + static_cast<std::ptrdiff_t>(length) - 2);
@@ -94,13 +98,16 @@ TEST_F(JfxxEmbedTest, ProfileOfTheStandardIccSegmentsIsCarriedOver) {
 
 TEST_F(JfxxEmbedTest, EmbeddingAgainReplacesTheProfileThatWasThere) {
   jpegtest::WriteFile(in, jpegtest::EncodeJpeg({}));
-  ASSERT_EQ(Run(std::string("--app2 --chunk 700 --profile ") + jpgtest::kSrgbProfile + " " + in + " " + out),
+  ASSERT_EQ(Run(std::string("--app2 --chunk 700 --profile ") + jpgtest::kSrgbProfile + " " + in +
+                " " + out),
             0);
-  ASSERT_EQ(Run(std::string("--profile ") + jpgtest::kSwappedProfile + " " + out + " " + out), 0) << Errors();
+  ASSERT_EQ(Run(std::string("--profile ") + jpgtest::kSwappedProfile + " " + out + " " + out), 0)
+      << Errors();
   Bytes swapped = jpegtest::ReadFile(jpgtest::kSwappedProfile);
   EXPECT_EQ(Recovered(out), swapped);
   // One APP1 segment of 32 + the profile's bytes in place of the 30 APP2 segments.
-  EXPECT_EQ(jpegtest::ReadFile(out).size(), jpegtest::ReadFile(in).size() + 2 + 32 + swapped.size());
+  EXPECT_EQ(jpegtest::ReadFile(out).size(),
+            jpegtest::ReadFile(in).size() + 2 + 32 + swapped.size());
 }
 
 TEST_F(JfxxEmbedTest, CommandLineMistakesPrintTheUsage) {
@@ -161,11 +168,12 @@ Bytes IccSegment(uint8_t sequence, uint8_t count, const Bytes& data, size_t cut 
 
 TEST(JfxxSegmentsTest, HostileIccSegmentsAreRefused) {
   Bytes profile = jpegtest::ReadFile(jpgtest::kSrgbProfile);
-  Bytes first(profile.begin(), profile.begin() + 10000), second(profile.begin() + 10000, profile.end());
+  Bytes first(profile.begin(), profile.begin() + 10000),
+      second(profile.begin() + 10000, profile.end());
   Bytes image = jpegtest::EncodeJpeg({});
-  EXPECT_EQ(
-      jfxx::ExtractIccProfile(jpgtest::JpegWith({IccSegment(2, 2, second), IccSegment(1, 2, first)}, image)),
-      profile);  // joined by sequence number, not by order in the file
+  EXPECT_EQ(jfxx::ExtractIccProfile(
+                jpgtest::JpegWith({IccSegment(2, 2, second), IccSegment(1, 2, first)}, image)),
+            profile);  // joined by sequence number, not by order in the file
   const std::vector<Bytes> hostile[] = {
       {IccSegment(1, 2, first)},                                      // a chunk missing
       {IccSegment(1, 2, first), IccSegment(1, 2, second)},            // a chunk twice
@@ -200,7 +208,8 @@ TEST_F(JfxxEmbedTest, FolderRunConvertsTheOthersAndReportsEachFailure) {
       {"photo.jpg", jpgtest::JpegWith({IccSegment(1, 1, profile)}, image), ""},
       {"text.jpg", Bytes{'h', 'i'}, "libjpeg refuses the file: Not a JPEG file"},
       {"plain.jpg", image, "the file has no ICC profile"},
-      {"twice.jpg", jpgtest::JpegWith({IccSegment(1, 1, profile), IccSegment(1, 1, profile)}, image),
+      {"twice.jpg",
+       jpgtest::JpegWith({IccSegment(1, 1, profile), IccSegment(1, 1, profile)}, image),
        "libjpeg refuses its ICC profile: Corrupt JPEG data: bad ICC marker"},
       {"peer.jpg", jpegtest::ReadFile(DataFile(kIccJpeg)), ""},
   };
@@ -218,7 +227,8 @@ TEST_F(JfxxEmbedTest, FolderRunConvertsTheOthersAndReportsEachFailure) {
     std::string out = folder + "/" + c.name;
     EXPECT_EQ(jpegtest::ReadFile(files / c.name), c.bytes) << c.name;
     if (!c.message.empty()) {
-      EXPECT_NE(errors.find("jfxx-embed: " + (files / c.name) + ": " + c.message), std::string::npos)
+      EXPECT_NE(errors.find("jfxx-embed: " + (files / c.name) + ": " + c.message),
+                std::string::npos)
           << c.name << errors;
       EXPECT_FALSE(jpgtest::Exists(out)) << c.name;
       continue;
@@ -231,11 +241,13 @@ TEST_F(JfxxEmbedTest, FolderRunConvertsTheOthersAndReportsEachFailure) {
   EXPECT_EQ(Run("--from-icc " + (files / "photo.jpg") + " " + (files / "prepared/photo.jpg") + " " +
                 files.path()),
             1);
-  EXPECT_NE(Errors().find("photo.jpg: the copy would replace an original\n"), std::string::npos) << Errors();
+  EXPECT_NE(Errors().find("photo.jpg: the copy would replace an original\n"), std::string::npos)
+      << Errors();
   EXPECT_NE(Errors().find("prepared/photo.jpg: another file has that name\n"), std::string::npos);
   EXPECT_NE(Errors().find("2 of 2 files not converted"), std::string::npos);
   EXPECT_EQ(jpegtest::ReadFile(files / "photo.jpg"), cases[0].bytes);
-  EXPECT_EQ(Run("--from-icc " + (files / "photo.jpg") + " " + (files / "peer.jpg") + " " + folder), 0);
+  EXPECT_EQ(Run("--from-icc " + (files / "photo.jpg") + " " + (files / "peer.jpg") + " " + folder),
+            0);
   EXPECT_EQ(Errors(), "");
 }
 

@@ -22,7 +22,9 @@ Bytes BlockBytes(HGLOBAL hBlock) {
 
 class JpgEngineTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(engine.Ready()) << "ZIRN.DLL or TALVERIN.DLL not beside the test"; }
+  void SetUp() override {
+    ASSERT_TRUE(engine.Ready()) << "ZIRN.DLL or TALVERIN.DLL not beside the test";
+  }
 
   // Saturated patches, 4:4:4 at full quality, so the decoded colours stay apart.
   static Bytes Patches(int components) {
@@ -38,9 +40,10 @@ class JpgEngineTest : public ::testing::Test {
     return pixels;
   }
   std::string ImageWithProfile(const char* profile, int components = 3) {
-    Bytes jpeg = jpegtest::EncodeJpeg({.components = components, .quality = 100, .fullChroma = true},
-                                      Patches(components));
-    std::vector<Bytes> segments = jfxx::MakeSegments(jpegtest::ReadFile(profile), jfxx::Layout::kApp1, 4000);
+    Bytes jpeg = jpegtest::EncodeJpeg(
+        {.components = components, .quality = 100, .fullChroma = true}, Patches(components));
+    std::vector<Bytes> segments =
+        jfxx::MakeSegments(jpegtest::ReadFile(profile), jfxx::Layout::kApp1, 4000);
     std::string path = files / "image.jpg";
     jpegtest::WriteFile(path, jpgtest::JpegWith(segments, jpeg));
     return path;
@@ -57,7 +60,8 @@ TEST_F(JpgEngineTest, ProfileIsSavedUnderTheEnginesNameForIt) {
   jpg.FindSourceProfile(ImageWithProfile(jpgtest::kSwappedProfile).c_str());
   EXPECT_EQ(g_bEmbeddedProfile, 1);
   std::string installed = engine.File("Swapped Red and Green.icm");
-  EXPECT_EQ(std::string(g_strProfilePaths[0]), std::string(g_strWindowsDir) + "Swapped Red and Green.icm");
+  EXPECT_EQ(std::string(g_strProfilePaths[0]),
+            std::string(g_strWindowsDir) + "Swapped Red and Green.icm");
   EXPECT_EQ(jpegtest::ReadFile(installed), jpegtest::ReadFile(jpgtest::kSwappedProfile));
   EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -105,7 +109,8 @@ TEST_F(JpgEngineTest, FailedSessionIsEndedAndTheNextOneWorks) {
   engine.SetMonitor("default display");  // differs from the placeholder: matching is tried
   std::string path = ImageWithProfile(jpgtest::kSrgbProfile);
   ASSERT_TRUE(jpg.ConvertToDIB(path.c_str(), &dib));
-  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"BeginMatchingerror=>5", "Failed in Matching"}));
+  EXPECT_EQ(boxes.Texts(),
+            (std::vector<std::string>{"BeginMatchingerror=>5", "Failed in Matching"}));
   EXPECT_EQ(dib.m_hMatchedBits, nullptr);
 
   boxes.boxes.clear();

@@ -3,9 +3,9 @@
 // what the DIB holds afterwards.
 #include "jpeg/Jpg.h"
 
+#include "../support/fake_engine.h"
 #include "bitmap/Dib.h"
 #include "jpeg/JpegToDib.h"
-#include "../support/fake_engine.h"
 #include "jpg_support_test.h"
 #include "viewer/ModuleState.h"
 
@@ -150,7 +150,8 @@ TEST_F(JpgMatchTest, NoMonitorProfileOrAnExistingMatchedBlockRefusesToMatch) {
   Decoded(2, 2);
   engine.nMonitorResult = 11;
   jpg.MatchToMonitor(&dib);
-  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please select the source monitor profile first"});
+  EXPECT_EQ(boxes.Texts(),
+            std::vector<std::string>{"Please select the source monitor profile first"});
   EXPECT_EQ(boxes.boxes[0].style, 0u);
   ExpectUnmatched();
 
@@ -160,7 +161,8 @@ TEST_F(JpgMatchTest, NoMonitorProfileOrAnExistingMatchedBlockRefusesToMatch) {
   HGLOBAL hOld = BlockOf(Bytes(16, 7));
   dib.m_hMatchedBits = hOld;
   jpg.MatchToMonitor(&dib);
-  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please select the source monitor profile first"});
+  EXPECT_EQ(boxes.Texts(),
+            std::vector<std::string>{"Please select the source monitor profile first"});
   EXPECT_EQ(dib.m_hMatchedBits, hOld);
   EXPECT_TRUE(engine.matchInputs.empty());
 }
@@ -278,8 +280,9 @@ class JpgConvertTest : public ::testing::Test {
 };
 
 TEST_F(JpgConvertTest, ColourJpegWithProfileIsDecodedInstalledAndMatched) {
-  std::string path = Write(jpgtest::JpegWith({jpgtest::App2Segment(1, 1, jpgtest::ProfileBytes(100))},
-                                             jpegtest::EncodeJpeg({.width = 7, .height = 3})));
+  std::string path =
+      Write(jpgtest::JpegWith({jpgtest::App2Segment(1, 1, jpgtest::ProfileBytes(100))},
+                              jpegtest::EncodeJpeg({.width = 7, .height = 3})));
   int width = 0, height = 0;
   Bytes reference = Reference(path, &width, &height);
   ASSERT_TRUE(jpg.ConvertToDIB(path.c_str(), &dib));
@@ -295,14 +298,16 @@ TEST_F(JpgConvertTest, ColourJpegWithProfileIsDecodedInstalledAndMatched) {
   ASSERT_EQ(matched.size(), 3u * 24);
   for (size_t row = 0; row < 3; ++row) {
     for (size_t x = 0; x < 7; ++x)
-      EXPECT_EQ(Bytes(&matched[row * 24 + 3 * x], &matched[row * 24 + 3 * x + 3]), (Bytes{0x33, 0x22, 0x11}));
+      EXPECT_EQ(Bytes(&matched[row * 24 + 3 * x], &matched[row * 24 + 3 * x + 3]),
+                (Bytes{0x33, 0x22, 0x11}));
   }
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(JpgConvertTest, WithoutTheEngineTheFileIsNotScanned) {
   g_bEngineReady = 0;
-  std::string path = Write(jpgtest::JpegWith({jpgtest::App2Segment(1, 1, jpgtest::ProfileBytes(100))}));
+  std::string path =
+      Write(jpgtest::JpegWith({jpgtest::App2Segment(1, 1, jpgtest::ProfileBytes(100))}));
   ASSERT_TRUE(jpg.ConvertToDIB(path.c_str(), &dib));
   EXPECT_TRUE(engine.calls.empty());
   EXPECT_EQ(g_bEmbeddedProfile, 0);

@@ -17,11 +17,11 @@ using jpgtest::App1Segment;
 using jpgtest::App2Segment;
 using jpgtest::BoxRecorder;
 using jpgtest::Bytes;
-using testsupport::FakeEngine;
 using jpgtest::Ident;
 using jpgtest::JpegWith;
 using jpgtest::ProfileBytes;
 using jpgtest::ReadBytes;
+using testsupport::FakeEngine;
 
 class JpgScanTest : public ::testing::Test {
  protected:
@@ -60,8 +60,8 @@ TEST_F(JpgScanTest, PlainJpegHasNoProfileAndNoMessage) {
 
 TEST_F(JpgScanTest, ThreeApp1ChunksAreJoinedAndInstalled) {
   Bytes profile = ProfileBytes(3000);
-  Bytes a(profile.begin(), profile.begin() + 1000), b(profile.begin() + 1000, profile.begin() + 2500),
-      c(profile.begin() + 2500, profile.end());
+  Bytes a(profile.begin(), profile.begin() + 1000),
+      b(profile.begin() + 1000, profile.begin() + 2500), c(profile.begin() + 2500, profile.end());
   Scan(JpegWith({App1Segment(1, 3, a), App1Segment(2, 3, b), App1Segment(3, 3, c)}));
   ExpectProfile("Test Profile.icm", profile);
   EXPECT_TRUE(boxes.boxes.empty());
@@ -91,7 +91,8 @@ TEST_F(JpgScanTest, SegmentsThatEndTheScan) {
     Bytes before;
   } cases[] = {
       {"JFXX with a non-zero fifth byte", App1Segment(1, 1, profile, Ident{"JFXXX"})},
-      {"JFXX with a non-zero fifth byte (APP2)", App2Segment(1, 1, profile, Ident{std::string("JFXX\1", 5)})},
+      {"JFXX with a non-zero fifth byte (APP2)",
+       App2Segment(1, 1, profile, Ident{std::string("JFXX\1", 5)})},
       {"an Exif segment", jpgtest::ExifSegment()},
       {"chunk number above the count", App1Segment(3, 2, profile)},
       {"chunk number above the count (APP2)", App2Segment(2, 1, profile)},
@@ -210,8 +211,8 @@ TEST_F(JpgScanTest, OldProfileThatCannotBeRemovedIsReportedAndNothingRecorded) {
   ASSERT_TRUE(holder.Open(old.c_str(), CFile::modeRead | CFile::shareExclusive));
   Scan(JpegWith({App2Segment(1, 1, ProfileBytes(90))}));
   ExpectNoProfile();
-  EXPECT_EQ(boxes.Texts(),
-            std::vector<std::string>{"Failed in accessing file " + engine.WindowsDir() + "jjj.icm"});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Failed in accessing file " +
+                                                    engine.WindowsDir() + "jjj.icm"});
   EXPECT_EQ(ReadBytes(old), Bytes(10, 0x22));
 }
 

@@ -46,7 +46,8 @@ std::vector<std::string> BoxRecorder::Texts() const {
   return texts;
 }
 
-RealEngine::RealEngine() : m_homeEnv("ZIRN_HOME", m_home.path()), m_windirEnv("WINDIR", m_windir.path()) {
+RealEngine::RealEngine()
+    : m_homeEnv("ZIRN_HOME", m_home.path()), m_windirEnv("WINDIR", m_windir.path()) {
   g_pColorEngine = new CColorEngine;
   g_bEngineReady = g_pColorEngine->Load();
   char szDir[256] = {};
@@ -107,7 +108,8 @@ Bytes JpegWith(const std::vector<Bytes>& segments, const Bytes& jpeg) {
 
 Bytes ProfileBytes(size_t size, uint8_t seed) {
   Bytes bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * 131 + seed * 17) ^ (i >> 3));
+  for (size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<uint8_t>((i * 131 + seed * 17) ^ (i >> 3));
   // Markers inside the data must not be taken for segments.
   if (size > 8) {
     bytes[3] = 0xFF;

@@ -70,9 +70,11 @@ struct Ident {
 
 // One APP1 segment; chunk 1 carries the three extra values, and lengthAdjust is added
 // to the length field.
-Bytes App1Segment(uint32_t n, uint32_t m, const Bytes& data, const Ident& ident = {}, int lengthAdjust = 0);
+Bytes App1Segment(uint32_t n, uint32_t m, const Bytes& data, const Ident& ident = {},
+                  int lengthAdjust = 0);
 // One APP2 segment with byte count data.size().
-Bytes App2Segment(uint8_t n, uint8_t m, const Bytes& data, const Ident& ident = {}, uint16_t length = 0);
+Bytes App2Segment(uint8_t n, uint8_t m, const Bytes& data, const Ident& ident = {},
+                  uint16_t length = 0);
 // An Exif APP1 segment.
 Bytes ExifSegment();
 

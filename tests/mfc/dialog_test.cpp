@@ -77,8 +77,8 @@ TEST_F(CDialogTest, RunsFromItsTemplateWithTheObjectAttachedFromTheStart) {
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_TRUE(dlg.m_bAttachedAtInit);
   EXPECT_TRUE(dlg.m_bListBound);
-  EXPECT_EQ(dlg.m_calls, (std::vector<std::string>{"exchange show", "double click",
-                                                   "OnOK second", "exchange save"}));
+  EXPECT_EQ(dlg.m_calls, (std::vector<std::string>{"exchange show", "double click", "OnOK second",
+                                                   "exchange save"}));
   // Gone, and both objects let go of their windows.
   EXPECT_FALSE(IsWindow(seen));
   EXPECT_EQ(dlg.m_hWnd, nullptr);

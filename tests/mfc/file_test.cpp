@@ -151,10 +151,12 @@ TEST(CFileTest, OpeningAnOpenFileClosesItFirst) {
   ScratchDir dir;
   std::string path = dir.Write("jjj.icm", "first profile");
   CFile file;
-  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
+  ASSERT_TRUE(
+      file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
   file.Write("partial", 7);
   // A second chunk 1 opens the same temporary file again on the same object.
-  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
+  ASSERT_TRUE(
+      file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive));
   EXPECT_EQ(file.GetLength(), 0u);
 }
 

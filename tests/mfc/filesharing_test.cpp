@@ -76,7 +76,8 @@ TEST_F(ShareModeTest, TheFileCountsNotItsName) {
   ASSERT_EQ(link(m_path.c_str(), other.c_str()), 0);
   std::string backslashed = m_dir.path() + "\\shared.jpg";
   EXPECT_EQ(OpenCause(other, kWrite | CFile::shareDenyNone), CFileException::sharingViolation);
-  EXPECT_EQ(OpenCause(backslashed, kWrite | CFile::shareDenyNone), CFileException::sharingViolation);
+  EXPECT_EQ(OpenCause(backslashed, kWrite | CFile::shareDenyNone),
+            CFileException::sharingViolation);
 }
 
 TEST_F(ShareModeTest, RefusedCreateDoesNotTruncate) {
@@ -87,9 +88,7 @@ TEST_F(ShareModeTest, RefusedCreateDoesNotTruncate) {
 }
 
 TEST_F(ShareModeTest, DestructorAndAbortReleaseTheFile) {
-  {
-    CFile scoped(m_path.c_str(), kRead | CFile::shareExclusive);
-  }
+  { CFile scoped(m_path.c_str(), kRead | CFile::shareExclusive); }
   CFile aborted(m_path.c_str(), kRead | CFile::shareExclusive);
   aborted.Abort();
   EXPECT_EQ(OpenCause(m_path, kReadWrite | CFile::shareExclusive), CFileException::none);

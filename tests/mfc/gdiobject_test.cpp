@@ -14,9 +14,7 @@ HPALETTE NewPalette() {
 class CGdiObjectTest : public ::testing::Test {
  protected:
   void SetUp() override { m_live = platform::testing::LiveGdiObjects(); }
-  void TearDown() override {
-    CGdiObject::DeleteTempMap();
-  }
+  void TearDown() override { CGdiObject::DeleteTempMap(); }
   std::size_t m_live = 0;
 };
 

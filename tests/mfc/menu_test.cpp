@@ -19,7 +19,7 @@ class CommandWnd : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CommandWnd, CWnd)
-ON_COMMAND(1002, OnSave)
+  ON_COMMAND(1002, OnSave)
 END_MESSAGE_MAP()
 
 TEST(CMenuTest, OwnsTheMenuItHolds) {

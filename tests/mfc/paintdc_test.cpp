@@ -43,8 +43,8 @@ class PaintDCTest : public ::testing::Test {
     wc.lpfnWndProc = Recorder;
     wc.lpszClassName = "PaintDCTestWindow";
     RegisterClassA(&wc);
-    m_hwnd = CreateWindowExA(0, "PaintDCTestWindow", "", WS_BORDER, 0, 0, 60, 40, nullptr,
-                             nullptr, nullptr, nullptr);
+    m_hwnd = CreateWindowExA(0, "PaintDCTestWindow", "", WS_BORDER, 0, 0, 60, 40, nullptr, nullptr,
+                             nullptr, nullptr);
     ValidateRect(m_hwnd, nullptr);
     m_live = platform::testing::LiveGdiObjects();
     g_messages.clear();
@@ -68,7 +68,7 @@ TEST_F(PaintDCTest, PaintContextErasesFirstValidatesAndIsReleasedAfterwards) {
   EXPECT_EQ(wnd.ps.rcPaint.bottom, 10);
   EXPECT_FALSE(wnd.ps.fErase);
   EXPECT_NE(wnd.hdc, nullptr);
-  EXPECT_EQ(WindowFromDC(wnd.hdc), nullptr);  // EndPaint gave it back
+  EXPECT_EQ(WindowFromDC(wnd.hdc), nullptr);            // EndPaint gave it back
   EXPECT_EQ(CDC::FromHandle(wnd.hdc)->m_hDC, wnd.hdc);  // not the deleted object
   CDC::DeleteTempMap();
   EXPECT_FALSE(GetUpdateRect(m_hwnd, &r, FALSE));
@@ -76,8 +76,8 @@ TEST_F(PaintDCTest, PaintContextErasesFirstValidatesAndIsReleasedAfterwards) {
 }
 
 TEST_F(PaintDCTest, ContextsOfAStaleWindowAreEmpty) {
-  HWND gone = CreateWindowExA(0, "PaintDCTestWindow", "", 0, 0, 0, 5, 5, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND gone = CreateWindowExA(0, "PaintDCTestWindow", "", 0, 0, 0, 5, 5, nullptr, nullptr, nullptr,
+                              nullptr);
   DestroyWindow(gone);
   CWnd* stale = CWnd::FromHandle(gone);
   {

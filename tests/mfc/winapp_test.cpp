@@ -79,9 +79,9 @@ TEST_F(WinAppTest, MessageBoxHasNoOwnerAndTheAppCaption) {
   theApp.m_pszAppName = nullptr;  // no name: the program's file name
   AfxMessageBox("GDI ERROR", MB_OKCANCEL, 7);
   theApp.m_pszAppName = saved;
-  EXPECT_EQ(m_person.m_seen, (std::vector<std::string>{
-                                 "mfc_tests|Memory Allocation Failed for hDIB24.|0",
-                                 "mfc_tests|GDI ERROR|1"}));
+  EXPECT_EQ(m_person.m_seen,
+            (std::vector<std::string>{"mfc_tests|Memory Allocation Failed for hDIB24.|0",
+                                      "mfc_tests|GDI ERROR|1"}));
 }
 
 TEST_F(WinAppTest, EachModuleSeesItsOwnApp) {

@@ -209,8 +209,8 @@ TEST_F(CWndTest, SubclassInstallsTheFrameworkProcedureAndKeepsThePrevious) {
   CWnd other;
   EXPECT_FALSE(other.SubclassWindow(m_hwnd));  // the handle has its object
   EXPECT_FALSE(other.SubclassWindow(nullptr));
-  HWND gone = CreateWindowExA(0, m_className.c_str(), "", 0, 0, 0, 5, 5, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND gone = CreateWindowExA(0, m_className.c_str(), "", 0, 0, 0, 5, 5, nullptr, nullptr, nullptr,
+                              nullptr);
   DestroyWindow(gone);
   EXPECT_FALSE(other.SubclassWindow(gone));
   EXPECT_EQ(other.m_hWnd, nullptr);
@@ -221,9 +221,9 @@ TEST_F(CWndTest, MapDispatchFallsBackToTheBaseAndThenToThePreviousProcedure) {
   CDerivedWnd wnd;
   wnd.SubclassWindow(m_hwnd);
   InvalidateRect(m_hwnd, nullptr, FALSE);
-  UpdateWindow(m_hwnd);  // the base's OnPaint
+  UpdateWindow(m_hwnd);                                                 // the base's OnPaint
   SendMessageA(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-3, 7));  // the derived one
-  SendMessageA(m_hwnd, WM_COMMAND, 1000, 0);                           // the base's command
+  SendMessageA(m_hwnd, WM_COMMAND, 1000, 0);                            // the base's command
   EXPECT_EQ(wnd.calls, (std::vector<std::string>{"base paint", "left 1 -3,7", "base open"}));
   EXPECT_TRUE(TakeEvents().empty());
   RECT update;
@@ -232,9 +232,8 @@ TEST_F(CWndTest, MapDispatchFallsBackToTheBaseAndThenToThePreviousProcedure) {
 
   EXPECT_EQ(SendMessageA(m_hwnd, WM_USER + 3, 1, 2), 77);  // no entry: the browser answers
   SendMessageA(m_hwnd, WM_COMMAND, 999, 0);
-  EXPECT_EQ(TakeEvents(),
-            (std::vector<std::string>{Event("browser", WM_USER + 3, 1, 2),
-                                      Event("browser", WM_COMMAND, 999, 0)}));
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{Event("browser", WM_USER + 3, 1, 2),
+                                                    Event("browser", WM_COMMAND, 999, 0)}));
   wnd.Detach();
 }
 
@@ -242,10 +241,9 @@ TEST_F(CWndTest, DefaultPassesOnTheMessageBeingHandledEvenAfterANestedOne) {
   CDerivedWnd wnd;
   wnd.SubclassWindow(m_hwnd);
   SendMessageA(m_hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 5));
-  EXPECT_EQ(TakeEvents(),
-            (std::vector<std::string>{Event("browser", WM_USER + 2, 5, 6),
-                                      Event("browser", WM_RBUTTONDOWN, MK_RBUTTON,
-                                            MAKELPARAM(4, 5))}));
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{
+                              Event("browser", WM_USER + 2, 5, 6),
+                              Event("browser", WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 5))}));
   EXPECT_EQ(wnd.calls.back(), "right");
 
   EXPECT_EQ(SendMessageA(m_hwnd, WM_USER, 3, 4), 304);
@@ -273,8 +271,9 @@ TEST_F(CWndTest, HandlersGetTheirArgumentsUnpacked) {
 
   // ON_WM_SIZE without an OnSize of its own: CWnd's passes it on.
   SendMessageA(m_hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(20, 30));
-  EXPECT_EQ(TakeEvents(),
-            (std::vector<std::string>{Event("browser", WM_SIZE, SIZE_RESTORED, MAKELPARAM(20, 30))}));
+  EXPECT_EQ(
+      TakeEvents(),
+      (std::vector<std::string>{Event("browser", WM_SIZE, SIZE_RESTORED, MAKELPARAM(20, 30))}));
   wnd.Detach();
 }
 
@@ -291,10 +290,9 @@ TEST_F(CWndTest, CommandsMatchTheirNotificationCode) {
   SendMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0);  // an accelerator is a command
   SendMessageA(m_hwnd, WM_COMMAND, MAKEWPARAM(0, 0), 0);     // id 0 is never a command
   EXPECT_EQ(wnd.calls, (std::vector<std::string>{"list dblclk", "ok", "ok"}));
-  EXPECT_EQ(TakeEvents(),
-            (std::vector<std::string>{
-                Event("browser", WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), control),
-                Event("browser", WM_COMMAND, 0, 0)}));
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{Event("browser", WM_COMMAND,
+                                                          MAKEWPARAM(1001, LBN_SELCHANGE), control),
+                                                    Event("browser", WM_COMMAND, 0, 0)}));
   wnd.Detach();
 }
 
@@ -428,8 +426,8 @@ TEST_F(CWndTest, CreateExAttachesBeforeTheFirstMessageAndNests) {
   CCreatedWnd outer;
   CCreatedWnd inner;
   outer.child = &inner;
-  ASSERT_TRUE(outer.CreateEx(0, m_className.c_str(), "outer", WS_OVERLAPPED, 0, 0, 50, 50,
-                             nullptr, nullptr));
+  ASSERT_TRUE(outer.CreateEx(0, m_className.c_str(), "outer", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                             nullptr));
   EXPECT_EQ(outer.calls, std::vector<std::string>{"create outer"});
   EXPECT_EQ(inner.calls, std::vector<std::string>{"create inner"});
   EXPECT_TRUE(outer.childCreated);

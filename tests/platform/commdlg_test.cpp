@@ -8,8 +8,8 @@
 
 #include <cstring>
 
-#include "../support/scratchdir.h"
 #include "../support/answering_person.h"
+#include "../support/scratchdir.h"
 
 namespace {
 

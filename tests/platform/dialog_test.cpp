@@ -147,8 +147,8 @@ TEST_F(DialogBoxTest, EnterAndEscapeBecomeButtonCommands) {
   EXPECT_TRUE(IsDialogMessageA(dialog, &down));
   EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(Commands(), (std::vector<Command>{{IDOK, BN_CLICKED, GetDlgItem(dialog, IDOK)},
-                                               {IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL)},
-                                               {kListId, LBN_SELCHANGE, list}}));
+                                              {IDCANCEL, BN_CLICKED, GetDlgItem(dialog, IDCANCEL)},
+                                              {kListId, LBN_SELCHANGE, list}}));
 
   // Without a default button Enter means IDOK; keys for other windows are not the dialog's.
   Commands().clear();

@@ -49,9 +49,9 @@ TEST_F(DialogViewTest, TheMouseWorksTheControlsAndScrollsEntriesIntoView) {
   EXPECT_EQ(SendMessageA(m_list, LB_GETTOPINDEX, 0, 0), 0);
   EXPECT_TRUE(view.PressKey(VK_DOWN, kListId));
   EXPECT_EQ(Commands(), (std::vector<Command>{{kListId, LBN_SELCHANGE, m_list},
-                                               {kListId, LBN_SELCHANGE, m_list},
-                                               {kListId, LBN_DBLCLK, m_list},
-                                               {kListId, LBN_SELCHANGE, m_list}}));
+                                              {kListId, LBN_SELCHANGE, m_list},
+                                              {kListId, LBN_DBLCLK, m_list},
+                                              {kListId, LBN_SELCHANGE, m_list}}));
 
   EXPECT_FALSE(view.ClickItem(kListId, 30));
   EXPECT_FALSE(view.DoubleClickItem(kListId, -1));
@@ -69,9 +69,10 @@ TEST_F(DialogViewTest, TheKeysAndTheCloseBoxGoThroughTheDialog) {
   EXPECT_TRUE(view.PressKey(VK_RETURN, kListId));
   EXPECT_TRUE(view.PressKey(VK_ESCAPE));
   view.Close();
-  EXPECT_EQ(Commands(), (std::vector<Command>{{IDOK, BN_CLICKED, GetDlgItem(m_dialog, IDOK)},
-                                               {IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)},
-                                               {IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)}}));
+  EXPECT_EQ(Commands(),
+            (std::vector<Command>{{IDOK, BN_CLICKED, GetDlgItem(m_dialog, IDOK)},
+                                  {IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)},
+                                  {IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)}}));
   DestroyWindow(m_dialog);
   EXPECT_TRUE(view.Ended());
   EXPECT_FALSE(view.PressKey(VK_RETURN));
@@ -85,7 +86,8 @@ INT_PTR CALLBACK StubbornDlgProc(HWND, UINT message, WPARAM, LPARAM) {
 TEST_F(DialogViewTest, TheModalLoopAlwaysReturns) {
   ScriptedPerson person([](platform::DialogView& view) { view.ClickItem(kListId, 0); });
   EXPECT_EQ(platform::RunModalDialog(m_dialog), IDCANCEL);  // left open: closed
-  EXPECT_EQ(Commands(), (std::vector<Command>{{IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)}}));
+  EXPECT_EQ(Commands(),
+            (std::vector<Command>{{IDCANCEL, BN_CLICKED, GetDlgItem(m_dialog, IDCANCEL)}}));
   EXPECT_EQ(person.m_runs, 1);
 
   HWND stubborn = MakeDialog(ChooserLikeTemplate(), nullptr, StubbornDlgProc);

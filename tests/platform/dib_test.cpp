@@ -32,9 +32,7 @@ class DibDrawTest : public ::testing::Test {
     m_dc = platform::CreateSurfaceDC(m_surface, POINT{0, 0}, RECT{0, 0, 8, 8});
     ASSERT_NE(m_dc, nullptr);
   }
-  void TearDown() override {
-    EXPECT_TRUE(DeleteDC(m_dc));
-  }
+  void TearDown() override { EXPECT_TRUE(DeleteDC(m_dc)); }
 
   int Draw(const TestDib& dib, int xd, int yd, int wd, int hd, int xs, int ys, int ws, int hs) {
     return StretchDIBits(m_dc, xd, yd, wd, hd, xs, ys, ws, hs, dib.Bits(), dib.Info(),
@@ -302,13 +300,13 @@ TEST(DibGuardTest, ReadsOnlyTheRowsThatAreVisible) {
 }
 
 TEST(DibGuardTest, NeverReadsPastTheLastRow) {
-  TestDib dib = Picture(5, 3);  // 16-byte rows, 48 bytes
+  TestDib dib = Picture(5, 3);                     // 16-byte rows, 48 bytes
   testsupport::GuardedInput last(dib.Bits(), 48);  // the next page cannot be read
   platform::Surface surface(20, 20, kBack);
   HDC dc = platform::CreateSurfaceDC(surface, POINT{0, 0}, RECT{0, 0, 20, 20});
-  EXPECT_EQ(
-      StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last.Data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
-      3);
+  EXPECT_EQ(StretchDIBits(dc, 0, 0, 20, 20, -3, -4, 20, 20, last.Data(), dib.Info(), DIB_RGB_COLORS,
+                          SRCCOPY),
+            3);
   // The source rectangle's top is 20 - 4 = 16 rows above the bitmap's bottom, whose
   // top row (3 above) therefore lands on row 13.
   EXPECT_EQ(surface.Pixel(3, 13), Colour(0, 0));

@@ -17,8 +17,8 @@ LRESULT CALLBACK FirstHook(int code, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK SecondHook(int code, WPARAM wParam, LPARAM lParam) {
   auto* cbt = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
   g_calls.push_back("second " + std::string(cbt->lpcs->lpszName) +
-                    (IsWindow(reinterpret_cast<HWND>(wParam)) ? " live" : " gone") +
-                    " messages " + std::to_string(Log().size()));
+                    (IsWindow(reinterpret_cast<HWND>(wParam)) ? " live" : " gone") + " messages " +
+                    std::to_string(Log().size()));
   if (g_refuse != 0) return g_refuse;
   return CallNextHookEx(g_second, code, wParam, lParam);
 }

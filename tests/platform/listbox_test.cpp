@@ -38,7 +38,8 @@ TEST_F(ListBoxTest, SortedListPlacesEntriesIgnoringCaseAfterTheirEquals) {
   EXPECT_EQ(Add(list, "ALPHA"), 1);
   EXPECT_EQ(Add(list, "Beta2"), 3);
   EXPECT_EQ(Add(list, ""), 0);
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"", "Alpha", "ALPHA", "beta", "Beta2", "gamma"}));
+  EXPECT_EQ(Entries(list),
+            (std::vector<std::string>{"", "Alpha", "ALPHA", "beta", "Beta2", "gamma"}));
 }
 
 TEST_F(ListBoxTest, UnsortedListAppendsAndTheSelectionStaysOnItsEntry) {
@@ -102,8 +103,8 @@ TEST_F(ListBoxTest, ClicksSelectAndNotifyChangesAndDoubleClicks) {
   Click(list, 4);  // below the entries
   Click(list, 1, WM_LBUTTONDBLCLK);
   EXPECT_EQ(Send(list, LB_GETCURSEL), 2);
-  EXPECT_EQ(Commands(), (std::vector<Command>{{kListId, LBN_SELCHANGE, list},
-                                               {kListId, LBN_DBLCLK, list}}));
+  EXPECT_EQ(Commands(),
+            (std::vector<Command>{{kListId, LBN_SELCHANGE, list}, {kListId, LBN_DBLCLK, list}}));
 
   Commands().clear();
   HWND quiet = MakeControl(m_parent, "LISTBOX", 0, 8, RECT{200, 10, 300, 100});
@@ -144,7 +145,7 @@ TEST_F(ListBoxTest, TheSelectionStaysInViewAndTheScrollBarFollowsTheTop) {
   EXPECT_EQ(Send(list, LB_GETTOPINDEX), 15);  // no space below the last entry
 
   const std::vector<std::pair<WPARAM, int>> scrolls = {
-      {SB_LINEUP, 14}, {SB_PAGEUP, 9}, {SB_TOP, 0}, {MAKEWPARAM(SB_THUMBTRACK, 7), 7},
+      {SB_LINEUP, 14},  {SB_PAGEUP, 9},    {SB_TOP, 0},    {MAKEWPARAM(SB_THUMBTRACK, 7), 7},
       {SB_LINEDOWN, 8}, {SB_PAGEDOWN, 13}, {SB_BOTTOM, 15}};
   for (const auto& [code, top] : scrolls) {
     Send(list, WM_VSCROLL, code);

@@ -10,7 +10,8 @@ class MessageTest : public WindowTest {};
 
 TEST_F(MessageTest, SendCallsTheCurrentProcedureAtOnce) {
   HWND hwnd = Quiet(Top(0, 0, 10, 10));
-  Handlers()[hwnd] = [](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+  Handlers()[hwnd] = [](HWND, UINT message, WPARAM wParam,
+                        LPARAM lParam) -> std::optional<LRESULT> {
     if (message == WM_USER) return static_cast<LRESULT>(wParam + lParam);
     return std::nullopt;
   };
@@ -38,7 +39,8 @@ TEST_F(MessageTest, PostedMessagesComeInOrderThenQuitThenNothing) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 3u);
   EXPECT_EQ(order, (std::vector<WPARAM>{1, 2, 4}));
-  ExpectSequence({{WM_USER, a, 1}, {WM_USER, a, 4}}, "dispatched");  // the thread message has no window
+  ExpectSequence({{WM_USER, a, 1}, {WM_USER, a, 4}},
+                 "dispatched");  // the thread message has no window
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 

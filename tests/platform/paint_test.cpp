@@ -106,10 +106,7 @@ TEST_F(PaintTest, InvalidatingAParentRepaintsTheChildrenItCovers) {
   RECT r{0, 0, 40, 40};
   InvalidateRect(top, &r, TRUE);
   UpdateWindow(top);
-  ExpectSequence({{WM_PAINT, top},
-                  {WM_ERASEBKGND, top},
-                  {WM_PAINT, under},
-                  {WM_ERASEBKGND, under}},
+  ExpectSequence({{WM_PAINT, top}, {WM_ERASEBKGND, top}, {WM_PAINT, under}, {WM_ERASEBKGND, under}},
                  "parent then covered child");
   // The parent's erase went over the child's border; the child's paint drew it again.
   EXPECT_EQ(PixelOf(top, 10, 10), kBlack);
@@ -166,9 +163,9 @@ TEST_F(PaintTest, GdiDrawingThroughAWindowDcLandsAtItsOffset) {
   dib.Set(1, 1, 0xFFFFFF);
   HDC dc = GetDC(child);
   EXPECT_EQ(WindowFromDC(dc), child);
-  EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, dib.Bits(), dib.Info(), DIB_RGB_COLORS,
-                          SRCCOPY),
-            2);
+  EXPECT_EQ(
+      StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, dib.Bits(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+      2);
   ReleaseDC(child, dc);
   auto shot = platform::CaptureWindow(top);
   EXPECT_EQ(shot->Pixel(21, 11), 0xFF0000u);
@@ -223,9 +220,9 @@ class ScrollWindowTest : public PaintTest {
 TEST_F(ScrollWindowTest, UncoveredStripBecomesTheUpdateRegionThenPaints) {
   HWND hwnd = Striped(100, 60);
   RECT update;
-  EXPECT_EQ(ScrollWindowEx(hwnd, 0, -10, nullptr, nullptr, nullptr, &update,
-                           SW_INVALIDATE | SW_ERASE),
-            SIMPLEREGION);
+  EXPECT_EQ(
+      ScrollWindowEx(hwnd, 0, -10, nullptr, nullptr, nullptr, &update, SW_INVALIDATE | SW_ERASE),
+      SIMPLEREGION);
   EXPECT_TRUE(RectIs(update, 0, 50, 100, 60)) << Show(update);
   EXPECT_EQ(PixelOf(hwnd, 50, 0), kTeal);  // moved up by 10
   EXPECT_EQ(PixelOf(hwnd, 50, 9), kTeal);

@@ -127,8 +127,8 @@ TEST_F(ScrollBarPixelTest, VerticalBarShowsArrowsTroughAndThumbAtThePosition) {
   EXPECT_EQ(shot->Pixel(84, 1), kWhite);
   EXPECT_EQ(shot->Pixel(98, 15), kGrey);
   EXPECT_EQ(shot->Pixel(99, 16), kBlack);
-  EXPECT_EQ(shot->Pixel(91, 6), kBlack);   // the arrow's tip
-  EXPECT_EQ(shot->Pixel(88, 9), kBlack);   // its base
+  EXPECT_EQ(shot->Pixel(91, 6), kBlack);  // the arrow's tip
+  EXPECT_EQ(shot->Pixel(88, 9), kBlack);  // its base
   EXPECT_EQ(shot->Pixel(87, 9), kSilver);
   EXPECT_EQ(shot->Pixel(91, 72), kBlack);  // the down arrow's tip
   // The thumb at 0 covers y 17..33; the trough alternates white and grey.

@@ -110,7 +110,8 @@ TEST_F(SearchPathTest, Win32BufferRules) {
 
   std::string exact(length + 1, '#');
   LPSTR filePart = nullptr;
-  EXPECT_EQ(SearchPathA(nullptr, "rules.dat", nullptr, length + 1, exact.data(), &filePart), length);
+  EXPECT_EQ(SearchPathA(nullptr, "rules.dat", nullptr, length + 1, exact.data(), &filePart),
+            length);
   EXPECT_STREQ(exact.c_str(), expected.c_str());
   EXPECT_STREQ(filePart, "rules.dat");
   EXPECT_EQ(filePart, exact.data() + length - std::strlen("rules.dat"));

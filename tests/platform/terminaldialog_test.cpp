@@ -43,16 +43,16 @@ TEST_F(TerminalDialogTest, ShowsTheDialogAsLinesAndEndsWithTheFirstCommandThatEn
       "      3  gamma\n"
       "  <OK>  [Cancel]\n";
   EXPECT_EQ(RunWith("3\nok\nesc\n"), shown + kHint + "> " +
-                                     "Sample Dialog\n"
-                                     "  Pick one\n"
-                                     "      1  alpha\n"
-                                     "      2  beta\n"
-                                     "    * 3  gamma\n"
-                                     "  <OK>  [Cancel]\n"
-                                     "> ");
+                                         "Sample Dialog\n"
+                                         "  Pick one\n"
+                                         "      1  alpha\n"
+                                         "      2  beta\n"
+                                         "    * 3  gamma\n"
+                                         "  <OK>  [Cancel]\n"
+                                         "> ");
   EXPECT_EQ(Selection(), 2);
   EXPECT_EQ(Commands(), (std::vector<Command>{{kListId, LBN_SELCHANGE, m_list},
-                                               {IDOK, BN_CLICKED, GetDlgItem(m_dialog, IDOK)}}));
+                                              {IDOK, BN_CLICKED, GetDlgItem(m_dialog, IDOK)}}));
 }
 
 TEST_F(TerminalDialogTest, EachCommandWorksItsControl) {
@@ -85,11 +85,12 @@ TEST_F(TerminalDialogTest, EachCommandWorksItsControl) {
 TEST_F(TerminalDialogTest, AnswersWhatItCannotDoWithAHintAndAsksAgain) {
   AddEntries(m_list, {"a", "b"});
   const std::string out = RunWith("4\ndbl 0\nfrobnicate\nok please\n12345678901\n" +
-                              std::string(5000, 'x') + "\ncancel\n");
+                                  std::string(5000, 'x') + "\ncancel\n");
   EXPECT_NE(out.find("> There is no entry 4.\n> "), std::string::npos) << out;
   EXPECT_NE(out.find("> There is no entry 0.\n> "), std::string::npos);
   std::size_t hints = 0;
-  for (std::size_t at = out.find(kHint); at != std::string::npos; at = out.find(kHint, at + 1)) ++hints;
+  for (std::size_t at = out.find(kHint); at != std::string::npos; at = out.find(kHint, at + 1))
+    ++hints;
   EXPECT_EQ(hints, 5u);  // at the start, then for each line it does not understand
   EXPECT_EQ(out.find("Sample Dialog"), out.rfind("Sample Dialog"));  // shown once
   EXPECT_EQ(Commands().size(), 1u);

@@ -56,7 +56,9 @@ class TestDib {
         line[x / 2] = static_cast<std::uint8_t>(x % 2 ? (line[x / 2] & 0xF0) | (value & 0x0F)
                                                       : (line[x / 2] & 0x0F) | (value << 4));
         break;
-      case 8: line[x] = static_cast<std::uint8_t>(value); break;
+      case 8:
+        line[x] = static_cast<std::uint8_t>(value);
+        break;
       default:
         line[3 * x] = value & 0xFF;
         line[3 * x + 1] = (value >> 8) & 0xFF;

@@ -25,16 +25,16 @@ TEST_F(WindowClassTest, NamesAreUniqueInAnyCaseAndAtomsFindTheClass) {
   HWND byAtom = CreateWindowExA(0, MAKEINTATOM(m_class.Atom()), "", 0, 0, 0, 10, 10, nullptr,
                                 nullptr, nullptr, nullptr);
   EXPECT_NE(byAtom, nullptr);
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchWindowClass", "", 0, 0, 0, 10, 10, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchWindowClass", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }
 
 TEST_F(WindowClassTest, ClassWithWindowsCannotBeUnregistered) {
   TestClass other;
-  HWND hwnd = CreateWindowExA(0, other.Name(), "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                              nullptr);
+  HWND hwnd =
+      CreateWindowExA(0, other.Name(), "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
   EXPECT_FALSE(UnregisterClassA(other.Name(), nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
@@ -59,8 +59,8 @@ TEST_F(CreateWindowTest, SendsNcCreateCreateAndSizeWithTheCreationParameter) {
   TestClass withParams(CreateParamsProc);
   int param = 0;
   g_createParams.clear();
-  HWND hwnd = CreateWindowExA(0, withParams.Name(), "title", WS_BORDER | WS_VSCROLL, 5, 6, 200,
-                              100, nullptr, nullptr, nullptr, &param);
+  HWND hwnd = CreateWindowExA(0, withParams.Name(), "title", WS_BORDER | WS_VSCROLL, 5, 6, 200, 100,
+                              nullptr, nullptr, nullptr, &param);
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(g_createParams, (std::vector<void*>{&param, &param}));
   // 200 - 2 border - 17 bar, 100 - 2 border.
@@ -344,8 +344,8 @@ TEST_F(WindowTreeTest, FindByClassAndTitleAndTextIsCutToTheBuffer) {
   HWND a = Top(0, 0, 10, 10);
   HWND b = CreateWindowExA(0, other.Name(), "Browser", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                            nullptr);
-  HWND inner = CreateWindowExA(0, other.Name(), "", WS_CHILD, 0, 0, 5, 5, a, nullptr, nullptr,
-                               nullptr);
+  HWND inner =
+      CreateWindowExA(0, other.Name(), "", WS_CHILD, 0, 0, 5, 5, a, nullptr, nullptr, nullptr);
   EXPECT_EQ(FindWindowA(other.Name(), nullptr), b);
   EXPECT_EQ(FindWindowA(nullptr, "Browser"), b);
   EXPECT_EQ(FindWindowA(m_class.Name(), "Browser"), nullptr);

@@ -60,15 +60,22 @@ inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LP
 }
 
 inline std::string MessageName(UINT message) {
-  static const std::map<UINT, const char*> names = {
-      {WM_CREATE, "WM_CREATE"},         {WM_DESTROY, "WM_DESTROY"},
-      {WM_SIZE, "WM_SIZE"},             {WM_SETTEXT, "WM_SETTEXT"},
-      {WM_PAINT, "WM_PAINT"},           {WM_CLOSE, "WM_CLOSE"},
-      {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_NCCREATE, "WM_NCCREATE"},
-      {WM_NCDESTROY, "WM_NCDESTROY"},   {WM_COMMAND, "WM_COMMAND"},
-      {WM_HSCROLL, "WM_HSCROLL"},       {WM_VSCROLL, "WM_VSCROLL"},
-      {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
-      {WM_PALETTECHANGED, "WM_PALETTECHANGED"}, {WM_USER, "WM_USER"}};
+  static const std::map<UINT, const char*> names = {{WM_CREATE, "WM_CREATE"},
+                                                    {WM_DESTROY, "WM_DESTROY"},
+                                                    {WM_SIZE, "WM_SIZE"},
+                                                    {WM_SETTEXT, "WM_SETTEXT"},
+                                                    {WM_PAINT, "WM_PAINT"},
+                                                    {WM_CLOSE, "WM_CLOSE"},
+                                                    {WM_ERASEBKGND, "WM_ERASEBKGND"},
+                                                    {WM_NCCREATE, "WM_NCCREATE"},
+                                                    {WM_NCDESTROY, "WM_NCDESTROY"},
+                                                    {WM_COMMAND, "WM_COMMAND"},
+                                                    {WM_HSCROLL, "WM_HSCROLL"},
+                                                    {WM_VSCROLL, "WM_VSCROLL"},
+                                                    {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+                                                    {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
+                                                    {WM_PALETTECHANGED, "WM_PALETTECHANGED"},
+                                                    {WM_USER, "WM_USER"}};
   auto it = names.find(message);
   if (it != names.end()) return it->second;
   std::ostringstream s;

@@ -10,8 +10,8 @@ namespace {
 
 TEST(WsprintfTest, Conversions) {
   char buffer[1025];
-  EXPECT_EQ(wsprintfA(buffer, "%d|%u|%s|%c|%x|%X|%ld|%lu|%%", -42, 4000000000u, "text", 'Z',
-                      0xbeef, 0xbeef, static_cast<LONG>(-7), static_cast<DWORD>(7)),
+  EXPECT_EQ(wsprintfA(buffer, "%d|%u|%s|%c|%x|%X|%ld|%lu|%%", -42, 4000000000u, "text", 'Z', 0xbeef,
+                      0xbeef, static_cast<LONG>(-7), static_cast<DWORD>(7)),
             38);
   EXPECT_STREQ(buffer, "-42|4000000000|text|Z|beef|BEEF|-7|7|%");
   wsprintfA(buffer, "[%5d][%-5d][%05d][%.3s][%8s][%-4s][%#x][%i]", 42, 42, -42, "abcdef", "ab",

@@ -54,9 +54,10 @@ extern "C" {
 ZIRN_API int32_t WINAPI enum_profiles_by_classification(int32_t classification, int32_t* cursor1,
                                                         int32_t* cursor2, char* name, char* second,
                                                         int32_t size) {
-  Append("FAKE_ZIRN_ENUM_LOG", std::to_string(classification) + " " + std::to_string(*cursor1) +
-                                   " " + std::to_string(*cursor2) + " " + std::to_string(size) +
-                                   (AllZero(name, size) && AllZero(second, size) ? " zero" : " used"));
+  Append("FAKE_ZIRN_ENUM_LOG",
+         std::to_string(classification) + " " + std::to_string(*cursor1) + " " +
+             std::to_string(*cursor2) + " " + std::to_string(size) +
+             (AllZero(name, size) && AllZero(second, size) ? " zero" : " used"));
   std::string next;
   if (std::getenv("FAKE_ZIRN_ENDLESS") != nullptr) {
     next = "Again";

@@ -41,7 +41,7 @@ struct Outcome {
 // Runs the program with input on standard input and the environment changed by env
 // (an empty value removes the variable); the loader's own path variable is removed.
 Outcome RunProgram(const std::string& program, const std::string& input,
-               std::map<std::string, std::string> env) {
+                   std::map<std::string, std::string> env) {
   ScratchDir io;
   const std::string in = io.Write("in", input);
   const std::string out = io / "out";
@@ -144,7 +144,8 @@ std::vector<std::string> NeededLibraries(const std::string& path) {
   Elf64_Shdr strings;
   for (std::uint64_t i = 0; section(i, dynamic); ++i) {
     if (dynamic.sh_type != SHT_DYNAMIC || !section(dynamic.sh_link, strings)) continue;
-    if (!fits(dynamic.sh_offset, dynamic.sh_size) || !fits(strings.sh_offset, strings.sh_size)) break;
+    if (!fits(dynamic.sh_offset, dynamic.sh_size) || !fits(strings.sh_offset, strings.sh_size))
+      break;
     for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.sh_size; at += sizeof(Elf64_Dyn)) {
       Elf64_Dyn entry;
       std::memcpy(&entry, image.data() + dynamic.sh_offset + at, sizeof entry);
@@ -169,7 +170,7 @@ class ChooserBesideEngine : public ::testing::Test {
 
   // Runs the copy with the fake engine listing names (one per line).
   Outcome Choose(const std::string& names, const std::string& input,
-             std::map<std::string, std::string> env = {}) {
+                 std::map<std::string, std::string> env = {}) {
     env["FAKE_ZIRN_NAMES"] = names;
     env["FAKE_ZIRN_SET_LOG"] = SetLog();
     env["FAKE_ZIRN_ENUM_LOG"] = m_dir / "enum.log";
@@ -218,16 +219,16 @@ TEST_F(ChooserBesideEngine, ListsSortedWithTheFirstSelectedAndOkSetsIt) {
 
   // Classification 0, 260-byte buffers cleared before the first call, and cursors that
   // start at 0 and come back as the engine left them; one call more ends the list.
-  EXPECT_EQ(EnumCalls(), (std::vector<std::string>{"0 0 0 260 zero", "0 1 1001 260 used",
-                                                   "0 2 1002 260 used", "0 3 1003 260 used",
-                                                   "0 4 1004 260 used"}));
+  EXPECT_EQ(EnumCalls(),
+            (std::vector<std::string>{"0 0 0 260 zero", "0 1 1001 260 used", "0 2 1002 260 used",
+                                      "0 3 1003 260 used", "0 4 1004 260 used"}));
 }
 
 TEST_F(ChooserBesideEngine, EveryWayToConfirmSetsTheSelectedName) {
   Install(true);
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"\n", "Adobe RGB (1998)"},   {"3\nok\n", "sRGB"},      {"down\n\n", "apple RGB"},
-      {"dbl 2\nok\n", "apple RGB"}, {"4\nup\n\n", "sRGB"},    {"9\nDBL 4\n", "Zeta Display"}};
+      {"\n", "Adobe RGB (1998)"},   {"3\nok\n", "sRGB"},   {"down\n\n", "apple RGB"},
+      {"dbl 2\nok\n", "apple RGB"}, {"4\nup\n\n", "sRGB"}, {"9\nDBL 4\n", "Zeta Display"}};
   for (const auto& [input, expected] : cases) {
     ClearLogs();
     Choose(kOutOfOrder, input);

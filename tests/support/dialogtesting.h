@@ -31,8 +31,8 @@ inline std::vector<Command>& Commands() {
 }
 
 inline void Record(WPARAM wParam, LPARAM lParam) {
-  Commands().push_back({static_cast<short>(LOWORD(wParam)), HIWORD(wParam),
-                        reinterpret_cast<HWND>(lParam)});
+  Commands().push_back(
+      {static_cast<short>(LOWORD(wParam)), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
 }
 
 inline LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -54,8 +54,15 @@ enum { kListId = 1001 };
 // The chooser's layout under a caption of its own.
 inline platform::DialogTemplate ChooserLikeTemplate() {
   return {DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-          0, 0, 240, 137, "Sample Dialog", "MS Sans Serif", 8,
-          {{IDOK, "BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 173, 23, 50, 14, "OK"},
+          0,
+          0,
+          240,
+          137,
+          "Sample Dialog",
+          "MS Sans Serif",
+          8,
+          {{IDOK, "BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 173, 23, 50, 14,
+            "OK"},
            {IDCANCEL, "BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 173, 41, 50, 14,
             "Cancel"},
            {-1, "BUTTON", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 7, 7, 227, 125, "Pick one"},
@@ -116,8 +123,8 @@ class DialogTest : public ::testing::Test {
   }
 
   HWND MakeParent() {
-    return CreateWindowExA(0, "DialogTestParent", "parent", WS_OVERLAPPED, 0, 0, 400, 400,
-                           nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "DialogTestParent", "parent", WS_OVERLAPPED, 0, 0, 400, 400, nullptr,
+                           nullptr, nullptr, nullptr);
   }
   HWND MakeControl(HWND parent, const char* className, DWORD style, int id, RECT r,
                    const char* text = "") {

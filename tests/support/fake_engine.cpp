@@ -44,7 +44,8 @@ int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) {
   if (g_pFake->matchCounts.size() == g_pFake->nFailMatchAt) return 1;
   for (int32_t i = 0; i < nCount; ++i) {
     MatchColor c = pColors[i];
-    pColors[i] = g_pFake->fixedResult ? *g_pFake->fixedResult : MatchColor{{c.c[2], c.c[0], c.c[1], 0x7777}};
+    pColors[i] =
+        g_pFake->fixedResult ? *g_pFake->fixedResult : MatchColor{{c.c[2], c.c[0], c.c[1], 0x7777}};
   }
   return nCount == 1 ? g_pFake->nMatchResult : g_pFake->nMapMatchResult;
 }

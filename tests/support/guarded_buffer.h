@@ -34,7 +34,9 @@ class GuardedBuffer {
   std::size_t Size() const { return m_size; }
 
   static std::size_t PageSize() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
-  static std::size_t RoundUp(std::size_t n) { return (n + PageSize() - 1) / PageSize() * PageSize(); }
+  static std::size_t RoundUp(std::size_t n) {
+    return (n + PageSize() - 1) / PageSize() * PageSize();
+  }
 
  private:
   std::uint8_t* m_base;

@@ -13,7 +13,8 @@ TEST(ProfileFileName, CutBeforeTheFirstCutCharacter) {
   EXPECT_EQ(Name("sRGB IEC61966-2.1"), "sRGB IEC61966.icm");
   EXPECT_EQ(Name("Studio RGB, D65"), "Studio RGB.icm");
   EXPECT_EQ(Name("Monitor"), "Monitor.icm");
-  const char* cuts[] = {"a;b", "a'b", "a,b", "a.b", "a-b", "a(b", "a+b", "a=b", "a)b", "a*b", "a`b"};
+  const char* cuts[] = {"a;b", "a'b", "a,b", "a.b", "a-b", "a(b",
+                        "a+b", "a=b", "a)b", "a*b", "a`b"};
   for (const char* psz : cuts) EXPECT_EQ(Name(psz), "a.icm") << psz;
   EXPECT_EQ(Name("a b_c&d"), "a b_c&d.icm") << "other characters stay";
 }

@@ -12,8 +12,8 @@
 namespace {
 
 using tifftest::Bytes;
-using tifftest::Decoded;
 using tifftest::DecodeBytes;
+using tifftest::Decoded;
 using tifftest::DibRows;
 using tifftest::PaddedRow;
 using tifftest::TiffBuilder;
@@ -109,7 +109,8 @@ TEST_F(ConvertTest, CmykFormulaWhiteRedAndBlack) {
   b.StripImage(5, 1, 4, 8, 5, 1, {pixels});
   Decoded d = DecodeBytes(b.Build());
   ASSERT_TRUE(d.Ok());
-  EXPECT_EQ(DibRows(d.pDIB.get())[0], (Bytes{255, 255, 255, 255, 255, 0, 0, 0, 0, 205, 175, 125, 195, 195, 0}));
+  EXPECT_EQ(DibRows(d.pDIB.get())[0],
+            (Bytes{255, 255, 255, 255, 255, 0, 0, 0, 0, 205, 175, 125, 195, 195, 0}));
 }
 
 TEST_F(ConvertTest, CmykPredictorIsUndone) {
@@ -200,7 +201,8 @@ TEST_F(ConvertTest, LzwStripsDecodeAndACorruptOneEndsTheImage) {
   TiffBuilder b;
   Bytes corrupt = Lzw9({256, 1, 300, 257});
   b.StripImage(4, 4, 1, 8, 1, 1,
-               {LzwLiterals(Sequence(4, 1)), LzwLiterals(Sequence(4, 5)), corrupt, LzwLiterals(Sequence(4, 13))},
+               {LzwLiterals(Sequence(4, 1)), LzwLiterals(Sequence(4, 5)), corrupt,
+                LzwLiterals(Sequence(4, 13))},
                5);
   Decoded d = DecodeBytes(b.Build());
   ASSERT_TRUE(d.Ok());

@@ -56,7 +56,8 @@ class EngineTest : public ::testing::Test {
   void ChooseSrgbMonitor() {
     int32_t nCursor1 = 0, nCursor2 = 0;
     char szName[256], szPath[256];
-    while (g_pColorEngine->m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName, szPath, 256) > 0) {
+    while (g_pColorEngine->m_pfnEnumProfilesByClassification(0, &nCursor1, &nCursor2, szName,
+                                                             szPath, 256) > 0) {
       if (std::string(szName).rfind("sRGB", 0) == 0) {
         m_monitorPath = szPath;
         g_pColorEngine->m_pfnSetMonitorProfile(szName);
@@ -68,12 +69,12 @@ class EngineTest : public ::testing::Test {
 
   // LittleCMS from the source profile to the monitor profile, 16 bits in and out, as
   // the engine is asked to match.
-  std::vector<uint16_t> Lcms(const char* pszSource, cmsUInt32Number nInput, const std::vector<uint16_t>& in,
-                             size_t nPixels) {
+  std::vector<uint16_t> Lcms(const char* pszSource, cmsUInt32Number nInput,
+                             const std::vector<uint16_t>& in, size_t nPixels) {
     cmsHPROFILE hSource = cmsOpenProfileFromFile(pszSource, "r");
     cmsHPROFILE hMonitor = cmsOpenProfileFromFile(m_monitorPath.c_str(), "r");
-    cmsHTRANSFORM hTransform =
-        cmsCreateTransform(hSource, nInput, hMonitor, TYPE_RGB_16, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    cmsHTRANSFORM hTransform = cmsCreateTransform(hSource, nInput, hMonitor, TYPE_RGB_16,
+                                                  INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     EXPECT_NE(hTransform, nullptr);
     std::vector<uint16_t> out(nPixels * 3);
     cmsDoTransform(hTransform, in.data(), out.data(), static_cast<cmsUInt32Number>(nPixels));
@@ -83,8 +84,9 @@ class EngineTest : public ::testing::Test {
     return out;
   }
 
-  tifftest::Decoded DecodeWithProfile(uint16_t wSamples, uint16_t wPhotometric, const Bytes& pixels, uint32_t nWidth,
-                                      const char* pszProfile, const std::vector<uint16_t>& colorMap = {}) {
+  tifftest::Decoded DecodeWithProfile(uint16_t wSamples, uint16_t wPhotometric, const Bytes& pixels,
+                                      uint32_t nWidth, const char* pszProfile,
+                                      const std::vector<uint16_t>& colorMap = {}) {
     TiffBuilder b;
     b.StripImage(nWidth, 1, wSamples, 8, wPhotometric, 1, {pixels});
     if (!colorMap.empty()) b.Shorts(320, colorMap);
@@ -122,7 +124,8 @@ TEST_F(EngineTest, SwappedRedAndGreenProfileSwapsTheChannels) {
     for (int c = 0; c < 3; ++c) ExpectWithin(bgr[2 - c], lcms[3 * x + c] >> 8, 1, "LittleCMS");
   }
   // The primary block keeps the decoded pixels.
-  EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0], (Bytes{10, 50, 200, 50, 200, 10, 0, 0, 255, 240, 60, 30}));
+  EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0],
+            (Bytes{10, 50, 200, 50, 200, 10, 0, 0, 255, 240, 60, 30}));
   // The profile was saved under the engine's name for it.
   std::string saved = static_cast<LPCTSTR>(d.pTIFF->m_strSourceProfile);
   EXPECT_TRUE(fs::exists(m_dir + "/windows/" + saved.substr(saved.find('\\') + 1))) << saved;
@@ -138,7 +141,8 @@ TEST_F(EngineTest, CmykPixelsGiveLittleCmsColours) {
   std::vector<uint16_t> lcms = Lcms(kCmyk, TYPE_CMYK_16, in, 5);
   Bytes matched = tifftest::DibRows(d.pDIB.get(), true)[0];
   for (size_t x = 0; x < 5; ++x) {
-    for (int c = 0; c < 3; ++c) ExpectWithin(matched[3 * x + 2 - c], lcms[3 * x + c] >> 8, 1, "pixel " + std::to_string(x));
+    for (int c = 0; c < 3; ++c)
+      ExpectWithin(matched[3 * x + 2 - c], lcms[3 * x + c] >> 8, 1, "pixel " + std::to_string(x));
   }
 }
 

@@ -39,7 +39,8 @@ TEST(LzwGuardTest, EveryCutOfAStripIsReadWithinItsBytes) {
   for (size_t n = 0; n <= strip.size(); ++n) {
     testsupport::GuardedInput input(strip.data(), n);
     DWORD dwDecoded = 0;
-    std::unique_ptr<BYTE[]> pOut = tiff.DecodeLzwStrip(input.Data(), static_cast<DWORD>(n), &dwDecoded);
+    std::unique_ptr<BYTE[]> pOut =
+        tiff.DecodeLzwStrip(input.Data(), static_cast<DWORD>(n), &dwDecoded);
     if (n < strip.size()) {
       EXPECT_EQ(pOut, nullptr) << n;  // the end code is cut
     } else {

@@ -65,7 +65,8 @@ struct Result {
 
 Result Decode(CTIFF& tiff, const Bytes& strip) {
   DWORD dwLength = 12345;
-  std::unique_ptr<BYTE[]> p = tiff.DecodeLzwStrip(strip.data(), static_cast<DWORD>(strip.size()), &dwLength);
+  std::unique_ptr<BYTE[]> p =
+      tiff.DecodeLzwStrip(strip.data(), static_cast<DWORD>(strip.size()), &dwLength);
   if (!p) return {false, std::to_string(dwLength)};
   return {true, std::string(reinterpret_cast<const char*>(p.get()), dwLength)};
 }
@@ -75,8 +76,8 @@ Result Decode(const Bytes& strip, int32_t nWidth = 64) { return Decode(*Reader(n
 int32_t UnpackStatus(const Bytes& strip, size_t nCapacity = 100000) {
   std::vector<WORD> codes(nCapacity);
   int32_t lStatus = 1;
-  int16_t nResult = Reader(64)->UnpackLzwCodes(strip.data(), codes.data(), nCapacity, static_cast<DWORD>(strip.size()),
-                                        &lStatus);
+  int16_t nResult = Reader(64)->UnpackLzwCodes(strip.data(), codes.data(), nCapacity,
+                                               static_cast<DWORD>(strip.size()), &lStatus);
   EXPECT_EQ(nResult == 0, lStatus > 0);
   return lStatus;
 }
@@ -108,7 +109,8 @@ TEST(LzwSequences, CodeBeingDefinedRepeatsThePreviousString) {
 
 TEST(LzwSequences, StringsChainThroughTheTable) {
   // T O B E O R N O T: the classic example, with codes for repeated pairs.
-  Result r = Decode(Pack({256, 'T', 'O', 'B', 'E', 'O', 'R', 'N', 'O', 'T', 258, 260, 262, 267, 261, 263, 265, 257}));
+  Result r = Decode(Pack(
+      {256, 'T', 'O', 'B', 'E', 'O', 'R', 'N', 'O', 'T', 258, 260, 262, 267, 261, 263, 265, 257}));
   ASSERT_TRUE(r.bOk);
   EXPECT_EQ(r.bytes, "TOBEORNOTTOBEORTOBEORNOT");
 }
@@ -131,7 +133,8 @@ TEST(LzwSequences, StatusCountsTheCodesWithEndOfInformation) {
 
 TEST(LzwSequences, CorruptCodesFailTheStrip) {
   EXPECT_FALSE(Decode(Pack({256, 300, 257})).bOk) << "a non-literal right after Clear";
-  EXPECT_FALSE(Decode(Pack({256, 'a', 'b', 256, 258, 257})).bOk) << "a non-literal after a later Clear";
+  EXPECT_FALSE(Decode(Pack({256, 'a', 'b', 256, 258, 257})).bOk)
+      << "a non-literal after a later Clear";
   EXPECT_FALSE(Decode(Pack({256, 'a', 260, 257})).bOk) << "a code beyond the next free one";
 }
 
@@ -252,7 +255,8 @@ Bytes LibtiffEncode(const Bytes& data, uint32_t nWidth) {
 
 void ExpectRoundTrip(const Bytes& data, uint32_t nWidth) {
   Bytes strip = LibtiffEncode(data, nWidth);
-  Result r = Decode(*Reader(static_cast<int32_t>(nWidth), static_cast<uint32_t>(data.size() / nWidth)), strip);
+  Result r = Decode(
+      *Reader(static_cast<int32_t>(nWidth), static_cast<uint32_t>(data.size() / nWidth)), strip);
   ASSERT_TRUE(r.bOk);
   EXPECT_EQ(r.bytes, std::string(data.begin(), data.end()));
 }

@@ -14,25 +14,27 @@
 
 namespace {
 
+using testsupport::FakeEngine;
 using tifftest::Bytes;
 using tifftest::Decoded;
-using testsupport::FakeEngine;
 using tifftest::TiffBuilder;
 
 const Bytes kProfile = {'i', 'c', 'c'};
 
 // An image of the given layout; with a profile unless bProfile is false.
-Bytes Image(uint16_t wSamples, uint16_t wBits, uint16_t wPhotometric, const Bytes& pixels, uint32_t nWidth,
-            int nColorMapEntries = 0, bool bProfile = true, uint16_t wPredictor = 1) {
+Bytes Image(uint16_t wSamples, uint16_t wBits, uint16_t wPhotometric, const Bytes& pixels,
+            uint32_t nWidth, int nColorMapEntries = 0, bool bProfile = true,
+            uint16_t wPredictor = 1) {
   TiffBuilder b;
   size_t nRowBytes = (nWidth * wSamples * wBits + 7) / 8;
-  b.StripImage(nWidth, static_cast<uint32_t>(pixels.size() / nRowBytes), wSamples, wBits, wPhotometric, 100,
-               {pixels});
+  b.StripImage(nWidth, static_cast<uint32_t>(pixels.size() / nRowBytes), wSamples, wBits,
+               wPhotometric, 100, {pixels});
   if (wPredictor != 1) b.Shorts(317, {wPredictor});
   if (nColorMapEntries > 0) {
     std::vector<uint16_t> map;
     for (int c = 0; c < 3; ++c) {
-      for (int i = 0; i < nColorMapEntries; ++i) map.push_back(static_cast<uint16_t>(1000 * c + i * 256 + 1));
+      for (int i = 0; i < nColorMapEntries; ++i)
+        map.push_back(static_cast<uint16_t>(1000 * c + i * 256 + 1));
     }
     b.Shorts(320, map);
   }
@@ -47,7 +49,9 @@ class MatchTest : public tifftest::FilledBlocksTest {
     for (const auto& m : m_messages.messages) texts.push_back(m.text);
     return texts;
   }
-  int Ends() const { return static_cast<int>(std::count(m_engine.calls.begin(), m_engine.calls.end(), "End")); }
+  int Ends() const {
+    return static_cast<int>(std::count(m_engine.calls.begin(), m_engine.calls.end(), "End"));
+  }
 
   FakeEngine m_engine;
   tifftest::MessageRecorder m_messages;
@@ -67,11 +71,12 @@ TEST_F(MatchTest, RgbPixelsAreMatchedOneByOne) {
   EXPECT_EQ(tifftest::DibRows(d.pDIB.get(), true)[0], (Bytes{2, 1, 3, 128, 250, 0}));
   EXPECT_EQ(tifftest::DibRows(d.pDIB.get())[0], (Bytes{3, 2, 1, 0, 128, 250}));
   EXPECT_EQ(GlobalSize(d.pDIB->m_hMatchedBits), GlobalSize(d.pDIB->m_hBits));
-  std::vector<std::string> expected = {"GetProfileName " + m_engine.WindowsDir() + "ppp.icm",
-                                       "GetMonitorProfile",
-                                       "Begin " + m_engine.WindowsDir() + "Test Profile.icm Studio Monitor", "End"};
+  std::vector<std::string> expected = {
+      "GetProfileName " + m_engine.WindowsDir() + "ppp.icm", "GetMonitorProfile",
+      "Begin " + m_engine.WindowsDir() + "Test Profile.icm Studio Monitor", "End"};
   EXPECT_EQ(m_engine.calls, expected);
-  EXPECT_EQ(m_engine.beginSources, std::vector<std::string>{m_engine.WindowsDir() + "Test Profile.icm"});
+  EXPECT_EQ(m_engine.beginSources,
+            std::vector<std::string>{m_engine.WindowsDir() + "Test Profile.icm"});
   EXPECT_TRUE(Texts().empty());
 }
 
@@ -181,7 +186,8 @@ TEST_F(MatchTest, FailedSessionStartShowsItsNumberAndMatchingGoesOn) {
     m_engine.nBeginResult = nError;
     Decoded d = tifftest::DecodeBytes(Image(3, 8, 2, {1, 2, 3}, 1));
     ASSERT_TRUE(d.Ok());
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Failed in BeginMatchingSession (error=>" + std::to_string(nError) + ")"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Failed in BeginMatchingSession (error=>" +
+                                                std::to_string(nError) + ")"});
     EXPECT_EQ(Ends(), 1);
     EXPECT_NE(d.pDIB->m_hMatchedBits, nullptr);
   }

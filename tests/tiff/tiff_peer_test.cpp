@@ -16,7 +16,8 @@ using tifftest::Bytes;
 using tifftest::Decoded;
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
-  std::string name = std::filesystem::path(info.param).lexically_relative(tifftest::DataDir()).string();
+  std::string name =
+      std::filesystem::path(info.param).lexically_relative(tifftest::DataDir()).string();
   for (char& c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }
@@ -55,7 +56,9 @@ TEST_P(InScopeFile, GivesLibtiffsPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Peer, InScopeFile,
-                         ::testing::ValuesIn(tifftest::FilesUnder(tifftest::DataDir() + "/in-scope")), TestName);
+                         ::testing::ValuesIn(tifftest::FilesUnder(tifftest::DataDir() +
+                                                                  "/in-scope")),
+                         TestName);
 
 class HostileFile : public ::testing::TestWithParam<std::string> {
  protected:
@@ -71,7 +74,8 @@ TEST_P(HostileFile, EndsInAFailureOrAnImageAndLeaksNothing) {
   if (d.Ok()) {
     // An image: its blocks hold the whole pixel array the header describes.
     LPBITMAPINFOHEADER pInfo = d.pDIB->m_pInfo;
-    ULONGLONG nBytes = DIBRowBytes(pInfo->biBitCount, pInfo->biWidth) * static_cast<ULONGLONG>(d.pDIB->Height());
+    ULONGLONG nBytes =
+        DIBRowBytes(pInfo->biBitCount, pInfo->biWidth) * static_cast<ULONGLONG>(d.pDIB->Height());
     EXPECT_GE(GlobalSize(d.pDIB->m_hBits), nBytes);
   }
   EXPECT_TRUE(messages.messages.empty());
@@ -89,15 +93,15 @@ INSTANTIATE_TEST_SUITE_P(Peer, HostileFile, ::testing::ValuesIn(HostileFiles()),
 // Out-of-scope files the reader must refuse rather than show as noise.
 TEST(PeerRefusals, LayoutsAndCompressionsItDoesNotConvert) {
   const char* refused[] = {
-      "out-of-scope/libtiff/32bpp-None-jpeg.tiff",       // PackBits
-      "out-of-scope/libtiffpic/jello.tif",               // PackBits
-      "out-of-scope/pillow/compression.tif",             // CCITT 1D
-      "out-of-scope/libtiff/rgb-3c-16b.tiff",            // 16-bit samples
-      "out-of-scope/libtiff/32bpp-None.tiff",            // RGB with an extra sample
-      "out-of-scope/libtiffpic/cramps-tile.tif",         // tiles under StripOffsets
+      "out-of-scope/libtiff/32bpp-None-jpeg.tiff",  // PackBits
+      "out-of-scope/libtiffpic/jello.tif",          // PackBits
+      "out-of-scope/pillow/compression.tif",        // CCITT 1D
+      "out-of-scope/libtiff/rgb-3c-16b.tiff",       // 16-bit samples
+      "out-of-scope/libtiff/32bpp-None.tiff",       // RGB with an extra sample
+      "out-of-scope/libtiffpic/cramps-tile.tif",    // tiles under StripOffsets
       "out-of-scope/libtiffpic/depth/flower-rgb-planar-08.tif",
-      "out-of-scope/libtiffpic/g3test.tif",              // FillOrder 2
-      "out-of-scope/image-tiff/int8.tif",                // signed samples
+      "out-of-scope/libtiffpic/g3test.tif",  // FillOrder 2
+      "out-of-scope/image-tiff/int8.tif",    // signed samples
       "out-of-scope/libtiffpic/depth/flower-minisblack-06.tif",
   };
   for (const char* name : refused) {
@@ -106,7 +110,9 @@ TEST(PeerRefusals, LayoutsAndCompressionsItDoesNotConvert) {
     EXPECT_EQ(d.nConvert, -1) << name;
   }
   // Version 43 (BigTIFF) is not a classic TIFF.
-  EXPECT_EQ(tifftest::DecodeFile(tifftest::DataDir() + "/malformed/pillow-tiff/seek_too_large.tif").nRead, 20);
+  EXPECT_EQ(
+      tifftest::DecodeFile(tifftest::DataDir() + "/malformed/pillow-tiff/seek_too_large.tif").nRead,
+      20);
 }
 
 // Packed images the reader unpacks, against libtiff.

@@ -12,8 +12,8 @@
 
 namespace {
 
-using tifftest::Bytes;
 using testsupport::FakeEngine;
+using tifftest::Bytes;
 using tifftest::MessageRecorder;
 namespace fs = std::filesystem;
 
@@ -83,7 +83,8 @@ TEST_F(ProfileTest, LaterImagesAppendAndAFullTableIsNotWrittenPast) {
     CTIFF tiff;
     ASSERT_EQ(ReadImage(ImageWithProfile(), &tiff), 0);
     // Each image matches with its own profile, also once the table is full.
-    EXPECT_EQ(std::string(tiff.m_strSourceProfile), m_engine.WindowsDir() + m_engine.profileName + ".icm");
+    EXPECT_EQ(std::string(tiff.m_strSourceProfile),
+              m_engine.WindowsDir() + m_engine.profileName + ".icm");
   }
   EXPECT_EQ(g_nProfilePaths, kMaxProfilePaths);
   EXPECT_EQ(std::string(g_strProfilePaths[9]), m_engine.WindowsDir() + "Profile 9.icm");

@@ -58,7 +58,8 @@ TEST(TiffSwaps, SwapInPlaceAndBetweenOverlappingRanges) {
 TEST(TiffHeader, BothByteOrdersGiveNativeValues) {
   for (bool bBig : {false, true}) {
     TiffBuilder b = Basic(bBig);
-    b.Raw(282, 5, 1, bBig ? Bytes{0, 0, 0x01, 0x2C, 0, 0, 0, 1} : Bytes{0x2C, 0x01, 0, 0, 1, 0, 0, 0});
+    b.Raw(282, 5, 1,
+          bBig ? Bytes{0, 0, 0x01, 0x2C, 0, 0, 0, 1} : Bytes{0x2C, 0x01, 0, 0, 1, 0, 0, 0});
     b.Raw(269, 2, 8, Bytes{'M', 'M', 'I', 'I', 'x', 'y', 'z', 0});  // ASCII: unknown tag, skipped
     CTIFF tiff;
     ASSERT_EQ(ReadBytes(b.Build(), &tiff), 0);

@@ -14,7 +14,8 @@
 
 namespace tifftest {
 
-TiffBuilder::TiffBuilder(bool bBigEndian, size_t nPadding) : m_bBigEndian(bBigEndian), m_nPadding(nPadding) {}
+TiffBuilder::TiffBuilder(bool bBigEndian, size_t nPadding)
+    : m_bBigEndian(bBigEndian), m_nPadding(nPadding) {}
 
 Bytes TiffBuilder::Short(uint16_t w) const {
   return m_bBigEndian ? Bytes{static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w)}
@@ -64,8 +65,8 @@ void TiffBuilder::Entry(uint16_t wTag, uint16_t wType, uint32_t nCount, uint32_t
 }
 
 void TiffBuilder::StripImage(uint32_t nWidth, uint32_t nHeight, uint16_t wSamples, uint16_t wBits,
-                             uint16_t wPhotometric, uint32_t nRowsPerStrip, const std::vector<Bytes>& strips,
-                             uint16_t wCompression) {
+                             uint16_t wPhotometric, uint32_t nRowsPerStrip,
+                             const std::vector<Bytes>& strips, uint16_t wCompression) {
   std::vector<uint32_t> offsets, counts;
   for (const Bytes& strip : strips) {
     offsets.push_back(AddData(strip));
@@ -112,7 +113,8 @@ Bytes TiffBuilder::Build() const {
   file.insert(file.end(), count.begin(), count.end());
   for (size_t i = 0; i < m_entries.size(); ++i) {
     const DirEntry& e = m_entries[i];
-    for (const Bytes& b : {Short(e.wTag), Short(e.wType), Long(e.nCount)}) file.insert(file.end(), b.begin(), b.end());
+    for (const Bytes& b : {Short(e.wTag), Short(e.wType), Long(e.nCount)})
+      file.insert(file.end(), b.begin(), b.end());
     Bytes field(4, 0);
     if (e.value.empty() || e.value.size() > 4) {
       field = Long(fields[i]);
@@ -131,8 +133,9 @@ TempFile::TempFile(const Bytes& contents, const std::string& name) {
   if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
   m_dir = pattern;
   m_path = m_dir + "/" + name;
-  std::ofstream(m_path, std::ios::binary).write(reinterpret_cast<const char*>(contents.data()),
-                                                static_cast<std::streamsize>(contents.size()));
+  std::ofstream(m_path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(contents.data()),
+             static_cast<std::streamsize>(contents.size()));
 }
 
 TempFile::~TempFile() {
@@ -205,14 +208,16 @@ void WriteWithLibtiff(const std::string& path, const LibtiffImage& image) {
     TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + n, map.data() + 2 * n);
   }
   if (!image.iccProfile.empty()) {
-    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(image.iccProfile.size()), image.iccProfile.data());
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(image.iccProfile.size()),
+                 image.iccProfile.data());
   }
   size_t nRowBytes = (static_cast<size_t>(image.nWidth) * image.wSamples * image.wBits + 7) / 8;
   uint32_t nStrips = (image.nHeight + nRowsPerStrip - 1) / nRowsPerStrip;
   for (uint32_t s = 0; s < nStrips; ++s) {
     uint32_t nFirst = s * nRowsPerStrip;
     uint32_t nRows = std::min(nRowsPerStrip, image.nHeight - nFirst);
-    Bytes strip(image.pixels.begin() + nFirst * nRowBytes, image.pixels.begin() + (nFirst + nRows) * nRowBytes);
+    Bytes strip(image.pixels.begin() + nFirst * nRowBytes,
+                image.pixels.begin() + (nFirst + nRows) * nRowBytes);
     ASSERT_GE(TIFFWriteEncodedStrip(tif, s, strip.data(), static_cast<tmsize_t>(strip.size())), 0);
   }
   TIFFClose(tif);
@@ -274,10 +279,13 @@ std::vector<Bytes> ExpectedRows(const LibtiffRaster& raster) {
         converted.insert(converted.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
       }
     } else {
-      auto level = [](int ink, int black) { return static_cast<uint8_t>(255 - ink > black ? 255 - ink - black : 0); };
+      auto level = [](int ink, int black) {
+        return static_cast<uint8_t>(255 - ink > black ? 255 - ink - black : 0);
+      };
       for (uint32_t x = 0; x < raster.nWidth; ++x) {
         const uint8_t* p = &row[4 * x];
-        converted.insert(converted.end(), {level(p[2], p[3]), level(p[1], p[3]), level(p[0], p[3])});
+        converted.insert(converted.end(),
+                         {level(p[2], p[3]), level(p[1], p[3]), level(p[0], p[3])});
       }
     }
     out.push_back(converted);

@@ -43,8 +43,9 @@ class TiffBuilder {
   void Entry(uint16_t wTag, uint16_t wType, uint32_t nCount, uint32_t nValueOrOffset);
 
   // The common fields of a strip image: size, samples, one strip per data block.
-  void StripImage(uint32_t nWidth, uint32_t nHeight, uint16_t wSamples, uint16_t wBits, uint16_t wPhotometric,
-                  uint32_t nRowsPerStrip, const std::vector<Bytes>& strips, uint16_t wCompression = 1);
+  void StripImage(uint32_t nWidth, uint32_t nHeight, uint16_t wSamples, uint16_t wBits,
+                  uint16_t wPhotometric, uint32_t nRowsPerStrip, const std::vector<Bytes>& strips,
+                  uint16_t wCompression = 1);
 
   Bytes Build() const;
   // Encodes a 16-bit (32-bit) value in the file's byte order.

@@ -23,7 +23,7 @@ struct Layout {
 };
 
 const Layout kLayouts[] = {
-    {"palette8", 1, 8, PHOTOMETRIC_PALETTE}, {"grey8", 1, 8, PHOTOMETRIC_MINISBLACK},
+    {"palette8", 1, 8, PHOTOMETRIC_PALETTE},  {"grey8", 1, 8, PHOTOMETRIC_MINISBLACK},
     {"white8", 1, 8, PHOTOMETRIC_MINISWHITE}, {"rgb", 3, 8, PHOTOMETRIC_RGB},
     {"cmyk", 4, 8, PHOTOMETRIC_SEPARATED},    {"palette4", 1, 4, PHOTOMETRIC_PALETTE},
     {"grey2", 1, 2, PHOTOMETRIC_MINISBLACK},  {"bilevel", 1, 1, PHOTOMETRIC_MINISWHITE},
@@ -51,7 +51,8 @@ LibtiffImage MakeImage(const Layout& layout, uint32_t nWidth, uint32_t nHeight) 
   if (layout.wPhotometric == PHOTOMETRIC_PALETTE) {
     size_t n = size_t{1} << layout.wBits;
     for (size_t c = 0; c < 3; ++c) {
-      for (size_t i = 0; i < n; ++i) image.colorMap.push_back(static_cast<uint16_t>((i * 997 + c * 20011) & 0xFFFF));
+      for (size_t i = 0; i < n; ++i)
+        image.colorMap.push_back(static_cast<uint16_t>((i * 997 + c * 20011) & 0xFFFF));
     }
   }
   return image;
@@ -127,8 +128,10 @@ TEST(WrittenFiles, IccTagIsIgnoredWithoutTheEngine) {
 }
 
 uint32_t Get32(const Bytes& f, size_t at, bool bBig) {
-  return bBig ? (uint32_t{f[at]} << 24 | uint32_t{f[at + 1]} << 16 | uint32_t{f[at + 2]} << 8 | f[at + 3])
-              : (uint32_t{f[at + 3]} << 24 | uint32_t{f[at + 2]} << 16 | uint32_t{f[at + 1]} << 8 | f[at]);
+  return bBig ? (uint32_t{f[at]} << 24 | uint32_t{f[at + 1]} << 16 | uint32_t{f[at + 2]} << 8 |
+                 f[at + 3])
+              : (uint32_t{f[at + 3]} << 24 | uint32_t{f[at + 2]} << 16 | uint32_t{f[at + 1]} << 8 |
+                 f[at]);
 }
 
 uint16_t Get16(const Bytes& f, size_t at, bool bBig) {
@@ -151,11 +154,14 @@ Bytes MoveBehindPadding(const Bytes& original, uint32_t nPadding) {
     uint16_t wTag = Get16(f, e, bBig), wType = Get16(f, e + 2, bBig);
     uint32_t nCount = Get32(f, e + 4, bBig);
     int16_t nStatus;
-    uint64_t nTotal = uint64_t{static_cast<uint32_t>(CTIFF::FieldTypeSize(static_cast<int16_t>(wType), &nStatus))} * nCount;
+    uint64_t nTotal = uint64_t{static_cast<uint32_t>(
+                          CTIFF::FieldTypeSize(static_cast<int16_t>(wType), &nStatus))} *
+                      nCount;
     size_t nValues = nTotal <= 4 ? e + 8 : Get32(f, e + 8, bBig);
     if (wTag == 273) {
       EXPECT_EQ(wType, 4) << "libtiff writes LONG strip offsets";
-      for (uint32_t s = 0; s < nCount; ++s) Put32(f, nValues + 4 * s, Get32(f, nValues + 4 * s, bBig) + nPadding, bBig);
+      for (uint32_t s = 0; s < nCount; ++s)
+        Put32(f, nValues + 4 * s, Get32(f, nValues + 4 * s, bBig) + nPadding, bBig);
     }
     if (nTotal > 4) Put32(f, e + 8, Get32(f, e + 8, bBig) + nPadding, bBig);
   }

@@ -340,7 +340,8 @@ TEST_F(LoadTest, FailedReductionLeavesTheHeaderDescribingBothBlocks) {
       pDoc->Open(nullptr, path.c_str());
       platform::faults::FailNthGlobalAlloc(0);
       if (CDIB* pDIB = pDoc->m_pDIB; pDIB != nullptr && pDIB->m_hMatchedBits != nullptr) {
-        size_t nBytes = DIBRowBytes(static_cast<WORD>(pDIB->BitCount()), pDIB->Width()) * pDIB->Height();
+        size_t nBytes =
+            DIBRowBytes(static_cast<WORD>(pDIB->BitCount()), pDIB->Width()) * pDIB->Height();
         EXPECT_EQ(BlockBytes(pDIB->m_hBits), nBytes) << path << " " << n;
         if (pDIB->BitCount() == 24) {
           EXPECT_EQ(BlockBytes(pDIB->m_hMatchedBits), nBytes) << path << " " << n;

@@ -14,7 +14,9 @@ namespace {
 
 class ProfileLockTest : public ::testing::Test {
  protected:
-  ProfileLockTest() : m_strOldDir(g_strWindowsDir) { g_strWindowsDir = CString((m_dir.path() + "/").c_str()); }
+  ProfileLockTest() : m_strOldDir(g_strWindowsDir) {
+    g_strWindowsDir = CString((m_dir.path() + "/").c_str());
+  }
   ~ProfileLockTest() override { g_strWindowsDir = m_strOldDir; }
 
   testsupport::ScratchDir m_dir;
@@ -36,9 +38,7 @@ TEST_F(ProfileLockTest, ASecondHolderWaitsItsTimeAndGetsTheLockOnceReleased) {
 
   first.Release();
   EXPECT_TRUE(second.Acquire(0));
-  {
-    CProfileLockScope scope(&second);
-  }
+  { CProfileLockScope scope(&second); }
   EXPECT_FALSE(second.IsHeld());
   EXPECT_TRUE(first.Acquire(0));
 }

@@ -18,8 +18,8 @@
 
 #include "plugin/PluginInstance.h"
 #include "recording_person.h"
-#include "tests/support/scratchdir.h"
 #include "test_images.h"
+#include "tests/support/scratchdir.h"
 
 class CImgVuDoc;
 class CImgVuWnd;

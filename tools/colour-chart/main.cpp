@@ -47,15 +47,20 @@ Rgb Pastel(Rgb c) {
 
 Rgb Patch(int nColumn, int nRow) {
   switch (nRow) {
-    case 0: return kHues[nColumn];
-    case 1: return Scaled(kHues[nColumn], 1, 2);
-    case 2: return Pastel(kHues[nColumn]);
-    case 3: return kNatural[nColumn];
+    case 0:
+      return kHues[nColumn];
+    case 1:
+      return Scaled(kHues[nColumn], 1, 2);
+    case 2:
+      return Pastel(kHues[nColumn]);
+    case 3:
+      return kNatural[nColumn];
     case 4: {
       auto grey = static_cast<unsigned char>(nColumn * 255 / (kColumns - 1));
       return {grey, grey, grey};
     }
-    default: return kPrimaries[nColumn];
+    default:
+      return kPrimaries[nColumn];
   }
 }
 
@@ -104,8 +109,9 @@ bool WriteJpeg(const char* pszPath, const std::vector<unsigned char>& rgb) {
 
 int main(int argc, char** argv) {
   if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-    std::fprintf(stderr, "usage: colour-chart OUT.jpg\n"
-                         "Writes a %dx%d JPEG colour chart of %d patches.\n",
+    std::fprintf(stderr,
+                 "usage: colour-chart OUT.jpg\n"
+                 "Writes a %dx%d JPEG colour chart of %d patches.\n",
                  kColumns * kCell, kRows * kCell, kColumns * kRows);
     return 2;
   }

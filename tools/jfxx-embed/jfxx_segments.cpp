@@ -46,7 +46,9 @@ std::uint32_t BigEndian32(const std::uint8_t* p) {
 std::string Offset(std::size_t offset) { return "at byte " + std::to_string(offset); }
 
 // Markers without a length: RSTn and TEM.
-bool Standalone(std::uint8_t marker) { return (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01; }
+bool Standalone(std::uint8_t marker) {
+  return (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01;
+}
 
 // Whether a marker starts at pos: 0xFF fill bytes, then a byte other than 0 (0xFF 0x00
 // is no marker), as libjpeg finds the next one.
@@ -57,7 +59,8 @@ bool AtMarker(const Bytes& jpeg, std::size_t pos) {
 }
 
 Header ReadHeader(const Bytes& jpeg) {
-  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != kSoi) throw Error("not a JPEG file (no SOI)");
+  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != kSoi)
+    throw Error("not a JPEG file (no SOI)");
   Header header;
   std::size_t pos = 2;
   while (true) {
@@ -162,13 +165,16 @@ void ReadIccWithLibjpeg(const Bytes& jpeg, IccRead* read) {
 
 }  // namespace
 
-std::size_t MaxChunk(Layout layout) { return layout == Layout::kApp1 ? kMaxApp1Chunk : kMaxApp2Chunk; }
+std::size_t MaxChunk(Layout layout) {
+  return layout == Layout::kApp1 ? kMaxApp1Chunk : kMaxApp2Chunk;
+}
 
 void CheckProfile(const Bytes& profile) {
   if (profile.size() < 128) throw Error("the profile is shorter than an ICC header");
   if (BigEndian32(profile.data()) != profile.size())
     throw Error("the profile's size field is not its length");
-  if (std::memcmp(profile.data() + 36, "acsp", 4) != 0) throw Error("the profile has no ICC signature");
+  if (std::memcmp(profile.data() + 36, "acsp", 4) != 0)
+    throw Error("the profile has no ICC signature");
 }
 
 std::vector<Bytes> MakeSegments(const Bytes& profile, Layout layout, std::size_t chunkSize) {

@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <stdexcept>
 #include <vector>
 
 #include <sys/stat.h>
@@ -27,8 +27,10 @@ constexpr std::uintmax_t kMaxJpegBytes = std::uintmax_t{256} << 20;
 constexpr std::uintmax_t kMaxProfileBytes = std::uintmax_t{16} << 20;
 
 constexpr const char* kUsage =
-    "usage: jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg OUT.jpg\n"
-    "       jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg... FOLDER\n"
+    "usage: jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg "
+    "OUT.jpg\n"
+    "       jfxx-embed [--app1|--app2] [--chunk BYTES] [--profile FILE.icc | --from-icc] IN.jpg... "
+    "FOLDER\n"
     "\n"
     "Writes OUT.jpg, a copy of IN.jpg that carries an ICC profile in JFXX segments\n"
     "right after its SOI (JFXX segments IN.jpg already has are left out). With an\n"
@@ -118,7 +120,8 @@ Options ParseArguments(int argc, char** argv) {
 
 jfxx::Bytes ReadFile(const std::string& path, std::uintmax_t maxBytes) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) throw jfxx::Error(path + ": not a readable file");
+  if (!std::filesystem::is_regular_file(path, error))
+    throw jfxx::Error(path + ": not a readable file");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) throw jfxx::Error(path + ": " + std::strerror(errno));
   jfxx::Bytes bytes;
@@ -141,8 +144,9 @@ jfxx::Bytes ReadFile(const std::string& path, std::uintmax_t maxBytes) {
 // (and OUT may be IN).
 void WriteFile(const std::string& path, const jfxx::Bytes& bytes) {
   std::filesystem::path target(path);
-  std::string temp = (target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path()) /
-                     (".jfxx-embed-XXXXXX");
+  std::string temp =
+      (target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path()) /
+      (".jfxx-embed-XXXXXX");
   int fd = mkstemp(temp.data());
   if (fd < 0) throw jfxx::Error(path + ": " + std::strerror(errno));
   std::size_t done = 0;
@@ -208,7 +212,8 @@ int ConvertIntoFolder(const Options& options) {
       fs::path name = fs::path(in).filename();
       fs::path out = fs::path(options.out) / name;
       // No original is ever written over, nor an earlier file's copy.
-      if (!names.insert(name.string()).second) throw jfxx::Error(in + ": another file has that name");
+      if (!names.insert(name.string()).second)
+        throw jfxx::Error(in + ": another file has that name");
       for (const std::string& original : options.in) {
         std::error_code error;
         if (fs::equivalent(original, out, error))

@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include <mfc/runtimeclass.h>
-#include <mfc/object.h>
-#include <mfc/string.h>
 #include <mfc/exception.h>
+#include <mfc/file.h>
 #include <mfc/fileexception.h>
 #include <mfc/memoryexception.h>
-#include <mfc/file.h>
+#include <mfc/object.h>
+#include <mfc/runtimeclass.h>
+#include <mfc/string.h>

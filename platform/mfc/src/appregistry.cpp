@@ -59,9 +59,9 @@ void UnregisterApp(CWinApp* app) {
   Registry& registry = Apps();
   std::lock_guard guard(registry.lock);
   auto& apps = registry.apps;
-  apps.erase(std::remove_if(apps.begin(), apps.end(),
-                            [&](const Registration& r) { return r.app == app; }),
-             apps.end());
+  apps.erase(
+      std::remove_if(apps.begin(), apps.end(), [&](const Registration& r) { return r.app == app; }),
+      apps.end());
 }
 
 CWinApp* AppFor(const void* caller) {
@@ -84,8 +84,8 @@ LPCTSTR AppNameFor(const void* caller) {
 
 std::string ModuleTitleOf(const void* address) {
   Dl_info info{};
-  bool inModule = address != nullptr && dladdr(address, &info) != 0 &&
-                  info.dli_fname != nullptr && info.dli_fname[0] != '\0';
+  bool inModule = address != nullptr && dladdr(address, &info) != 0 && info.dli_fname != nullptr &&
+                  info.dli_fname[0] != '\0';
   return TitleOf(inModule ? std::string(info.dli_fname) : ProgramPath());
 }
 

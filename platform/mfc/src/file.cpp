@@ -223,7 +223,9 @@ void CFile::Flush() {
 
 void CFile::LockRange(ULONGLONG dwPos, ULONGLONG dwCount) { SetRangeLock(dwPos, dwCount, F_WRLCK); }
 
-void CFile::UnlockRange(ULONGLONG dwPos, ULONGLONG dwCount) { SetRangeLock(dwPos, dwCount, F_UNLCK); }
+void CFile::UnlockRange(ULONGLONG dwPos, ULONGLONG dwCount) {
+  SetRangeLock(dwPos, dwCount, F_UNLCK);
+}
 
 // Open-file-description locks, as Win32's belong to the handle: two CFile objects
 // of one process exclude each other too, and closing the file lets go.
@@ -239,7 +241,8 @@ void CFile::SetRangeLock(ULONGLONG dwPos, ULONGLONG dwCount, short nType) {
   record.l_start = static_cast<off_t>(dwPos);
   record.l_len = static_cast<off_t>(dwCount);
   if (fcntl(static_cast<int>(m_hFile), F_OFD_SETLK, &record) == 0) return;
-  if (errno == EAGAIN || errno == EACCES) CFileException::ThrowOsError(ERROR_LOCK_VIOLATION, m_strFileName);
+  if (errno == EAGAIN || errno == EACCES)
+    CFileException::ThrowOsError(ERROR_LOCK_VIOLATION, m_strFileName);
   if (errno == EBADF) CFileException::ThrowOsError(ERROR_ACCESS_DENIED, m_strFileName);
   ThrowErrno(errno);
 }

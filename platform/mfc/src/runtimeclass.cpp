@@ -43,10 +43,9 @@ CRuntimeClass* CRuntimeClass::FromName(LPCSTR lpszClassName) {
   if (lpszClassName == nullptr) return nullptr;
   Registry& registry = Classes();
   std::lock_guard guard(registry.lock);
-  auto found = std::find_if(registry.classes.rbegin(), registry.classes.rend(),
-                            [&](const CRuntimeClass* c) {
-                              return std::strcmp(c->m_lpszClassName, lpszClassName) == 0;
-                            });
+  auto found = std::find_if(
+      registry.classes.rbegin(), registry.classes.rend(),
+      [&](const CRuntimeClass* c) { return std::strcmp(c->m_lpszClassName, lpszClassName) == 0; });
   return found == registry.classes.rend() ? nullptr : *found;
 }
 

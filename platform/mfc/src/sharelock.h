@@ -28,8 +28,8 @@
 
 #include <windef.h>
 
-#include <memory>
 #include <sys/types.h>
+#include <memory>
 
 namespace platform::mfc {
 
@@ -64,7 +64,7 @@ class ShareLock {
   ino_t m_inode;
   Mode m_mode;
   pid_t m_owner;
-  int m_lockFd = -1;        // the descriptor holding the locks; -1 when none
+  int m_lockFd = -1;          // the descriptor holding the locks; -1 when none
   bool m_ownsLockFd = false;  // opened for the locks alone
 };
 

@@ -161,8 +161,9 @@ LPTSTR CString::GetBufferSetLength(int nNewLength) {
 }
 
 void CString::ReleaseBuffer(int nNewLength) {
-  std::size_t length = nNewLength < 0 ? strnlen(m_str.c_str(), m_str.size())
-                                      : std::min(static_cast<std::size_t>(nNewLength), m_str.size());
+  std::size_t length = nNewLength < 0
+                           ? strnlen(m_str.c_str(), m_str.size())
+                           : std::min(static_cast<std::size_t>(nNewLength), m_str.size());
   m_str.resize(length);
 }
 

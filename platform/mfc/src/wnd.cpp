@@ -155,9 +155,9 @@ HWND CWnd::UnsubclassWindow() {
 
 WNDPROC* CWnd::GetSuperWndProcAddr() { return &m_pfnSuper; }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName,
-                    DWORD dwStyle, int x, int y, int nWidth, int nHeight, HWND hWndParent,
-                    HMENU nIDorHMenu, LPVOID lpParam) {
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+                    int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+                    LPVOID lpParam) {
   if (m_hWnd != nullptr) return FALSE;
   CWnd* pOuterInit = std::exchange(t_pWndInit, this);
   const bool bInstalled = t_hHookCbtFilter == nullptr;
@@ -177,7 +177,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT lResult = 0;
-  if (!OnWndMsg(message, wParam, lParam, &lResult)) lResult = DefWindowProc(message, wParam, lParam);
+  if (!OnWndMsg(message, wParam, lParam, &lResult))
+    lResult = DefWindowProc(message, wParam, lParam);
   return lResult;
 }
 
@@ -352,8 +353,8 @@ int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
 
 int CWnd::GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
 
-int CWnd::ScrollWindowEx(int dx, int dy, LPCRECT lpRectScroll, LPCRECT lpRectClip,
-                         CRgn* prgnUpdate, LPRECT lpRectUpdate, UINT flags) {
+int CWnd::ScrollWindowEx(int dx, int dy, LPCRECT lpRectScroll, LPCRECT lpRectClip, CRgn* prgnUpdate,
+                         LPRECT lpRectUpdate, UINT flags) {
   if (prgnUpdate != nullptr) return ERROR;
   return ::ScrollWindowEx(m_hWnd, dx, dy, lpRectScroll, lpRectClip, nullptr, lpRectUpdate, flags);
 }

@@ -143,8 +143,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // place on the screen; a child's is relative to its parent's client area. Sizes
 // are clamped to 0..32767. NULL for an unknown class, a WS_CHILD window without a
 // valid parent, or a window procedure that refuses WM_NCCREATE or WM_CREATE.
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 #define CreateWindowA(cls, name, style, x, y, w, h, parent, menu, inst, param) \
   CreateWindowExA(0, cls, name, style, x, y, w, h, parent, menu, inst, param)
@@ -297,8 +297,7 @@ typedef struct tagMSG {
 // returns 1. WM_CLOSE: DestroyWindow. Everything else: 0.
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls proc (0 when it is null).
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam,
-                               LPARAM lParam);
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls the window's current procedure at once; 0 for a stale window.
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Queues the message in the process's queue (hwnd NULL: a message for no window).

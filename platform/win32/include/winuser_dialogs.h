@@ -110,16 +110,18 @@ BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 #define LB_ERR (-1)
 #define LB_ERRSPACE (-2)
 
-#define LB_ADDSTRING 0x0180    // lParam: text; the new index, LB_ERR, LB_ERRSPACE (full)
+#define LB_ADDSTRING 0x0180  // lParam: text; the new index, LB_ERR, LB_ERRSPACE (full)
 #define LB_RESETCONTENT 0x0184
-#define LB_SETCURSEL 0x0186    // wParam: index, -1 for none; the index, or LB_ERR
-#define LB_GETCURSEL 0x0188    // the index, or LB_ERR for none
-#define LB_GETTEXT 0x0189      // wParam: index, lParam: a buffer of LB_GETTEXTLEN + 1
-                               // bytes; the length, or LB_ERR
-#define LB_GETTEXTLEN 0x018A   // wParam: index; the length, or LB_ERR
+#define LB_SETCURSEL 0x0186  // wParam: index, -1 for none; the index, or LB_ERR
+#define LB_GETCURSEL 0x0188  // the index, or LB_ERR for none
+#define LB_GETTEXT \
+  0x0189                      // wParam: index, lParam: a buffer of LB_GETTEXTLEN + 1
+                              // bytes; the length, or LB_ERR
+#define LB_GETTEXTLEN 0x018A  // wParam: index; the length, or LB_ERR
 #define LB_GETCOUNT 0x018B
 #define LB_GETTOPINDEX 0x018E
-#define LB_SETTOPINDEX 0x0197  // wParam: index (kept so no space is left below the
+#define LB_SETTOPINDEX \
+  0x0197                       // wParam: index (kept so no space is left below the
                                // last entry); LB_OKAY, or LB_ERR
 #define LB_GETITEMRECT 0x0198  // wParam: index, lParam: RECT*; LB_OKAY, or LB_ERR
 #define LB_GETITEMHEIGHT 0x01A1

@@ -43,7 +43,8 @@ LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
       SendMessageA(hwnd, WM_LBUTTONUP, 0, centre);
       return 0;
     }
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }
 

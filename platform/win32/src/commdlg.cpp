@@ -116,9 +116,12 @@ BOOL FillRecord(OPENFILENAMEA& ofn, const std::string& path) {
   const bool hasDot = dot != std::string::npos && dot >= nameStart;
   ofn.nFileOffset = static_cast<WORD>(nameStart);
   // After the dot; the terminator when there is no extension; 0 for a trailing dot.
-  if (!hasDot) ofn.nFileExtension = static_cast<WORD>(path.size());
-  else if (dot + 1 == path.size()) ofn.nFileExtension = 0;
-  else ofn.nFileExtension = static_cast<WORD>(dot + 1);
+  if (!hasDot)
+    ofn.nFileExtension = static_cast<WORD>(path.size());
+  else if (dot + 1 == path.size())
+    ofn.nFileExtension = 0;
+  else
+    ofn.nFileExtension = static_cast<WORD>(dot + 1);
 
   ofn.Flags &= ~static_cast<DWORD>(OFN_EXTENSIONDIFFERENT);
   if (ofn.lpstrDefExt != nullptr && *ofn.lpstrDefExt != '\0') {

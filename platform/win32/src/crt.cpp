@@ -57,8 +57,10 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
   const char* lastSeparator = nullptr;
   const char* lastDot = nullptr;
   for (const char* q = p; q < end; ++q) {
-    if (IsSeparator(*q)) lastSeparator = q;
-    else if (*q == '.') lastDot = q;
+    if (IsSeparator(*q))
+      lastSeparator = q;
+    else if (*q == '.')
+      lastDot = q;
   }
   const char* nameStart = lastSeparator != nullptr ? lastSeparator + 1 : p;
   if (lastDot != nullptr && lastDot < nameStart) lastDot = nullptr;
@@ -69,4 +71,3 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
 }
 
 }  // extern "C"
-

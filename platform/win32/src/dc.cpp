@@ -50,19 +50,31 @@ int ScreenCaps(int index) {
   platform::ScreenMode screen = platform::GetScreen();
   bool palette = screen.depth == 8;
   switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZRES: return screen.width;
-    case VERTRES: return screen.height;
-    case BITSPIXEL: return screen.depth;
-    case PLANES: return 1;
-    case NUMCOLORS: return palette ? 20 : -1;
-    case RASTERCAPS: return kRasterCaps | (palette ? RC_PALETTE : 0);
+    case TECHNOLOGY:
+      return DT_RASDISPLAY;
+    case HORZRES:
+      return screen.width;
+    case VERTRES:
+      return screen.height;
+    case BITSPIXEL:
+      return screen.depth;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return palette ? 20 : -1;
+    case RASTERCAPS:
+      return kRasterCaps | (palette ? RC_PALETTE : 0);
     case LOGPIXELSX:
-    case LOGPIXELSY: return kScreenDpi;
-    case SIZEPALETTE: return palette ? 256 : 0;
-    case NUMRESERVED: return palette ? 20 : 0;
-    case COLORRES: return palette ? 18 : 24;
-    default: return 0;
+    case LOGPIXELSY:
+      return kScreenDpi;
+    case SIZEPALETTE:
+      return palette ? 256 : 0;
+    case NUMRESERVED:
+      return palette ? 20 : 0;
+    case COLORRES:
+      return palette ? 18 : 24;
+    default:
+      return 0;
   }
 }
 

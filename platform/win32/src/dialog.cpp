@@ -78,10 +78,10 @@ bool CreateControls(HWND dialog, const platform::DialogTemplate& tmpl, HINSTANCE
                     LONG baseUnits, HWND* firstTabStop) {
   for (const platform::DialogItemTemplate& item : tmpl.items) {
     RECT r = ToPixels(UnitsOf(item.x, item.y, item.cx, item.cy), baseUnits);
-    HWND control = CreateWindowExA(
-        0, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD, r.left, r.top,
-        r.right - r.left, r.bottom - r.top, dialog,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
+    HWND control =
+        CreateWindowExA(0, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD, r.left,
+                        r.top, r.right - r.left, r.bottom - r.top, dialog,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), instance, nullptr);
     if (control == nullptr || !IsWindow(dialog)) return false;
     if (*firstTabStop == nullptr && (item.style & WS_TABSTOP) != 0) *firstTabStop = control;
   }
@@ -164,9 +164,13 @@ LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
   }
   switch (message) {
-    case WM_CLOSE: SendButtonCommand(dialog, IDCANCEL); return 0;
-    case DM_GETDEFID: return IsWindow(dialog) ? DefaultId(dialog) : 0;
-    default: return DefWindowProcA(dialog, message, wParam, lParam);
+    case WM_CLOSE:
+      SendButtonCommand(dialog, IDCANCEL);
+      return 0;
+    case DM_GETDEFID:
+      return IsWindow(dialog) ? DefaultId(dialog) : 0;
+    default:
+      return DefWindowProcA(dialog, message, wParam, lParam);
   }
 }
 

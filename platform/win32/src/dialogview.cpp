@@ -22,10 +22,14 @@ DialogControl::Kind KindOf(HWND hwnd) {
   if (user::IsOfClass(hwnd, user::kListBoxClassName)) return Kind::kListBox;
   if (!user::IsOfClass(hwnd, user::kButtonClassName)) return Kind::kOther;
   switch (GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK) {
-    case BS_PUSHBUTTON: return Kind::kPushButton;
-    case BS_DEFPUSHBUTTON: return Kind::kDefaultButton;
-    case BS_GROUPBOX: return Kind::kGroupBox;
-    default: return Kind::kOther;
+    case BS_PUSHBUTTON:
+      return Kind::kPushButton;
+    case BS_DEFPUSHBUTTON:
+      return Kind::kDefaultButton;
+    case BS_GROUPBOX:
+      return Kind::kGroupBox;
+    default:
+      return Kind::kOther;
   }
 }
 
@@ -125,7 +129,8 @@ bool DialogView::ClickEntry(int listId, int index, bool twice) {
     SendMessageA(list, LB_SETTOPINDEX, entry, 0);
     SendMessageA(list, LB_GETITEMRECT, entry, reinterpret_cast<LPARAM>(&item));
   }
-  Press(list, POINT{(item.left + item.right) / 2, (item.top + std::min(item.bottom, client.bottom)) / 2},
+  Press(list,
+        POINT{(item.left + item.right) / 2, (item.top + std::min(item.bottom, client.bottom)) / 2},
         twice);
   return true;
 }

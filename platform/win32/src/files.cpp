@@ -24,9 +24,7 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
-BOOL FailErrno(const std::string& path) {
-  return Fail(platform::Win32ErrorFromErrno(errno, path));
-}
+BOOL FailErrno(const std::string& path) { return Fail(platform::Win32ErrorFromErrno(errno, path)); }
 
 class Descriptor {
  public:

@@ -69,10 +69,18 @@ class Painter {
     for (int i = 0; i < 4; ++i) {
       for (int j = -i; j <= i; ++j) {
         switch (arrow) {
-          case Arrow::Up: Plot(cx + j, cy - 2 + i, ink); break;
-          case Arrow::Down: Plot(cx + j, cy + 1 - i, ink); break;
-          case Arrow::Left: Plot(cx - 2 + i, cy + j, ink); break;
-          case Arrow::Right: Plot(cx + 1 - i, cy + j, ink); break;
+          case Arrow::Up:
+            Plot(cx + j, cy - 2 + i, ink);
+            break;
+          case Arrow::Down:
+            Plot(cx + j, cy + 1 - i, ink);
+            break;
+          case Arrow::Left:
+            Plot(cx - 2 + i, cy + j, ink);
+            break;
+          case Arrow::Right:
+            Plot(cx + 1 - i, cy + j, ink);
+            break;
         }
       }
     }

@@ -89,8 +89,10 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, size_t bytes) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  if (flags & GMEM_ZEROINIT) std::memset(block->data.get(), 0, bytes + 1);
-  else if (heap.fill >= 0) std::memset(block->data.get(), heap.fill, bytes + 1);
+  if (flags & GMEM_ZEROINIT)
+    std::memset(block->data.get(), 0, bytes + 1);
+  else if (heap.fill >= 0)
+    std::memset(block->data.get(), heap.fill, bytes + 1);
   block->size = bytes;
   block->flags = flags;
   HGLOBAL handle = (flags & GMEM_MOVEABLE) ? static_cast<HGLOBAL>(block.get())

@@ -34,7 +34,9 @@ LRESULT CallFrom(std::size_t from, int code, WPARAM wParam, LPARAM lParam) {
 
 namespace platform::user {
 
-LRESULT CallCbtHooks(int code, WPARAM wParam, LPARAM lParam) { return CallFrom(0, code, wParam, lParam); }
+LRESULT CallCbtHooks(int code, WPARAM wParam, LPARAM lParam) {
+  return CallFrom(0, code, wParam, lParam);
+}
 
 }  // namespace platform::user
 
@@ -64,7 +66,8 @@ HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWOR
  */
 BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
   std::vector<Hook>& hooks = Chain().hooks;
-  auto it = std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });
+  auto it =
+      std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });
   if (it == hooks.end()) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -80,7 +83,8 @@ BOOL WINAPI UnhookWindowsHookEx(HHOOK hook) {
  */
 LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
   std::vector<Hook>& hooks = Chain().hooks;
-  auto it = std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });
+  auto it =
+      std::find_if(hooks.begin(), hooks.end(), [hook](const Hook& h) { return h.handle == hook; });
   if (it == hooks.end()) return 0;
   return CallFrom(static_cast<std::size_t>(it - hooks.begin()) + 1, code, wParam, lParam);
 }

@@ -37,14 +37,13 @@ DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_ST
 
 int Count(const ListBoxState& state) { return static_cast<int>(state.items.size()); }
 
-bool Valid(const ListBoxState& state, WPARAM index) {
-  return index < state.items.size();
-}
+bool Valid(const ListBoxState& state, WPARAM index) { return index < state.items.size(); }
 
 // Case-insensitive order, as the sorted list keeps its entries.
 bool SortsBefore(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) <
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
@@ -61,8 +60,13 @@ int MaxTop(HWND hwnd, const ListBoxState& state) {
 
 void SyncScrollBar(HWND hwnd, const ListBoxState& state) {
   if (!state.scrollBar) return;
-  SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0,
-                  std::max(0, Count(state) - 1), static_cast<UINT>(RowsShown(hwnd)), state.top, 0};
+  SCROLLINFO info{sizeof(SCROLLINFO),
+                  SIF_RANGE | SIF_PAGE | SIF_POS,
+                  0,
+                  std::max(0, Count(state) - 1),
+                  static_cast<UINT>(RowsShown(hwnd)),
+                  state.top,
+                  0};
   SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
 }
 
@@ -140,10 +144,10 @@ void Paint(HWND hwnd, const ListBoxState& state) {
   HDC hdc = BeginPaint(hwnd, &ps);
   if (hdc == nullptr) return;
   RECT row;
-  if (state.selection >= 0 &&
-      GetItemRect(hwnd, state, static_cast<WPARAM>(state.selection),
-                  reinterpret_cast<LPARAM>(&row)) == LB_OKAY) {
-    FillRect(hdc, &row, reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_WINDOWTEXT + 1)));
+  if (state.selection >= 0 && GetItemRect(hwnd, state, static_cast<WPARAM>(state.selection),
+                                          reinterpret_cast<LPARAM>(&row)) == LB_OKAY) {
+    FillRect(hdc, &row,
+             reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_WINDOWTEXT + 1)));
   }
   EndPaint(hwnd, &ps);
 }
@@ -155,13 +159,26 @@ void KeyDown(HWND hwnd, ListBoxState& state, WPARAM key) {
   const int from = state.selection;
   int to;
   switch (key) {
-    case VK_UP: to = from < 0 ? 0 : from - 1; break;
-    case VK_DOWN: to = from + 1; break;
-    case VK_PRIOR: to = from - page; break;
-    case VK_NEXT: to = from + page; break;
-    case VK_HOME: to = 0; break;
-    case VK_END: to = last; break;
-    default: return;
+    case VK_UP:
+      to = from < 0 ? 0 : from - 1;
+      break;
+    case VK_DOWN:
+      to = from + 1;
+      break;
+    case VK_PRIOR:
+      to = from - page;
+      break;
+    case VK_NEXT:
+      to = from + page;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = last;
+      break;
+    default:
+      return;
   }
   SelectByPerson(hwnd, state, std::clamp(to, 0, last));
 }
@@ -170,22 +187,38 @@ void VScroll(HWND hwnd, ListBoxState& state, WPARAM wParam) {
   const int page = RowsShown(hwnd);
   int top = state.top;
   switch (LOWORD(wParam)) {
-    case SB_LINEUP: --top; break;
-    case SB_LINEDOWN: ++top; break;
-    case SB_PAGEUP: top -= page; break;
-    case SB_PAGEDOWN: top += page; break;
+    case SB_LINEUP:
+      --top;
+      break;
+    case SB_LINEDOWN:
+      ++top;
+      break;
+    case SB_PAGEUP:
+      top -= page;
+      break;
+    case SB_PAGEDOWN:
+      top += page;
+      break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: top = HIWORD(wParam); break;
-    case SB_TOP: top = 0; break;
-    case SB_BOTTOM: top = Count(state); break;
-    default: return;
+    case SB_THUMBTRACK:
+      top = HIWORD(wParam);
+      break;
+    case SB_TOP:
+      top = 0;
+      break;
+    case SB_BOTTOM:
+      top = Count(state);
+      break;
+    default:
+      return;
   }
   SetTop(hwnd, state, top);
 }
 
 LRESULT Handle(HWND hwnd, ListBoxState& state, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case LB_ADDSTRING: return AddString(hwnd, state, lParam);
+    case LB_ADDSTRING:
+      return AddString(hwnd, state, lParam);
     case LB_RESETCONTENT:
       state = ListBoxState{{}, -1, 0, state.scrollBar};
       SetTop(hwnd, state, 0);
@@ -197,18 +230,24 @@ LRESULT Handle(HWND hwnd, ListBoxState& state, UINT message, WPARAM wParam, LPAR
       ShowSelection(hwnd, state);
       return index;  // -1 (LB_ERR) when the selection was removed
     }
-    case LB_GETCURSEL: return state.selection;
-    case LB_GETTEXT: return GetText(state, wParam, lParam);
+    case LB_GETCURSEL:
+      return state.selection;
+    case LB_GETTEXT:
+      return GetText(state, wParam, lParam);
     case LB_GETTEXTLEN:
       return Valid(state, wParam) ? static_cast<LRESULT>(state.items[wParam].size()) : LB_ERR;
-    case LB_GETCOUNT: return Count(state);
-    case LB_GETTOPINDEX: return state.top;
+    case LB_GETCOUNT:
+      return Count(state);
+    case LB_GETTOPINDEX:
+      return state.top;
     case LB_SETTOPINDEX:
       if (!Valid(state, wParam)) return LB_ERR;
       SetTop(hwnd, state, static_cast<int>(wParam));
       return LB_OKAY;
-    case LB_GETITEMRECT: return GetItemRect(hwnd, state, wParam, lParam);
-    case LB_GETITEMHEIGHT: return kItemHeight;
+    case LB_GETITEMRECT:
+      return GetItemRect(hwnd, state, wParam, lParam);
+    case LB_GETITEMHEIGHT:
+      return kItemHeight;
     case WM_LBUTTONDOWN: {
       const int index = ItemAt(hwnd, state, lParam);
       if (index >= 0) SelectByPerson(hwnd, state, index);
@@ -218,13 +257,20 @@ LRESULT Handle(HWND hwnd, ListBoxState& state, UINT message, WPARAM wParam, LPAR
       // The press before it selected; the double click only tells the parent.
       if ((StyleOf(hwnd) & LBS_NOTIFY) != 0) NotifyParent(hwnd, LBN_DBLCLK);
       return 0;
-    case WM_PAINT: Paint(hwnd, state); return 0;
-    case WM_KEYDOWN: KeyDown(hwnd, state, wParam); return 0;
-    case WM_VSCROLL: VScroll(hwnd, state, wParam); return 0;
+    case WM_PAINT:
+      Paint(hwnd, state);
+      return 0;
+    case WM_KEYDOWN:
+      KeyDown(hwnd, state, wParam);
+      return 0;
+    case WM_VSCROLL:
+      VScroll(hwnd, state, wParam);
+      return 0;
     case WM_SIZE:
       SetTop(hwnd, state, state.top);
       return 0;
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
   }
 }
 

@@ -20,8 +20,7 @@ bool InRange(UINT message, UINT minFilter, UINT maxFilter) {
 }
 
 bool ForWindow(HWND target, HWND filter) {
-  return filter == nullptr || target == filter ||
-         WindowManager::Get().IsDescendant(target, filter);
+  return filter == nullptr || target == filter || WindowManager::Get().IsDescendant(target, filter);
 }
 
 bool NeedsPaint(const Window& window) {
@@ -43,7 +42,8 @@ LRESULT EraseBackground(HWND hwnd, HDC hdc) {
   Window* window = WindowManager::Get().Find(hwnd);
   if (window == nullptr || hdc == nullptr) return 0;
   HBRUSH brush = window->windowClass->background;
-  if (brush == nullptr) brush = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_WINDOW + 1));
+  if (brush == nullptr)
+    brush = reinterpret_cast<HBRUSH>(static_cast<std::uintptr_t>(COLOR_WINDOW + 1));
   RECT client = window->ClientRect();
   return FillRect(hdc, &client, brush) != 0 ? 1 : 0;
 }
@@ -61,13 +61,15 @@ extern "C" {
  */
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE: return TRUE;
+    case WM_NCCREATE:
+      return TRUE;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       if (BeginPaint(hwnd, &ps) != nullptr) EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_ERASEBKGND: return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_ERASEBKGND:
+      return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_SETTEXT: {
       Window* window = WindowManager::Get().Find(hwnd);
       if (window == nullptr) return FALSE;
@@ -76,8 +78,11 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       window->text = static_cast<std::uintptr_t>(lParam) >= 0x10000 ? text : "";
       return TRUE;
     }
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    default: return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    default:
+      return 0;
   }
 }
 

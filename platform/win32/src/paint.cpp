@@ -69,16 +69,22 @@ DWORD WINAPI GetSysColor(int index) {
   switch (index) {
     case COLOR_SCROLLBAR:
     case COLOR_BTNFACE:
-    case COLOR_3DLIGHT: return RGB(0xC0, 0xC0, 0xC0);
-    case COLOR_BACKGROUND: return RGB(0x00, 0x80, 0x80);
+    case COLOR_3DLIGHT:
+      return RGB(0xC0, 0xC0, 0xC0);
+    case COLOR_BACKGROUND:
+      return RGB(0x00, 0x80, 0x80);
     case COLOR_WINDOW:
-    case COLOR_BTNHIGHLIGHT: return RGB(0xFF, 0xFF, 0xFF);
-    case COLOR_BTNSHADOW: return RGB(0x80, 0x80, 0x80);
+    case COLOR_BTNHIGHLIGHT:
+      return RGB(0xFF, 0xFF, 0xFF);
+    case COLOR_BTNSHADOW:
+      return RGB(0x80, 0x80, 0x80);
     case COLOR_WINDOWFRAME:
     case COLOR_WINDOWTEXT:
     case COLOR_BTNTEXT:
-    case COLOR_3DDKSHADOW: return RGB(0x00, 0x00, 0x00);
-    default: return 0;
+    case COLOR_3DDKSHADOW:
+      return RGB(0x00, 0x00, 0x00);
+    default:
+      return 0;
   }
 }
 

@@ -62,21 +62,32 @@ PrintJob::~PrintJob() {
 
 int PrintJob::DeviceCaps(int index) const {
   switch (index) {
-    case TECHNOLOGY: return DT_RASPRINTER;
+    case TECHNOLOGY:
+      return DT_RASPRINTER;
     case HORZRES:
-    case PHYSICALWIDTH: return m_nPageWidth;
+    case PHYSICALWIDTH:
+      return m_nPageWidth;
     case VERTRES:
-    case PHYSICALHEIGHT: return m_nPageHeight;
+    case PHYSICALHEIGHT:
+      return m_nPageHeight;
     case PHYSICALOFFSETX:
-    case PHYSICALOFFSETY: return 0;
+    case PHYSICALOFFSETY:
+      return 0;
     case LOGPIXELSX:
-    case LOGPIXELSY: return m_setup.dpi;
-    case BITSPIXEL: return 24;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
-    case RASTERCAPS: return kRasterCaps;
-    case COLORRES: return 24;
-    default: return 0;
+    case LOGPIXELSY:
+      return m_setup.dpi;
+    case BITSPIXEL:
+      return 24;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return -1;
+    case RASTERCAPS:
+      return kRasterCaps;
+    case COLORRES:
+      return 24;
+    default:
+      return 0;
   }
 }
 

@@ -12,8 +12,8 @@ namespace platform::user {
 namespace {
 
 LONG Clamp(long long v) {
-  return static_cast<LONG>(std::clamp<long long>(v, std::numeric_limits<LONG>::min(),
-                                                 std::numeric_limits<LONG>::max()));
+  return static_cast<LONG>(
+      std::clamp<long long>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
 }
 
 }  // namespace
@@ -111,8 +111,7 @@ BOOL WINAPI IsRectEmpty(const RECT* rect) { return rect == nullptr || IsEmpty(*r
  */
 BOOL WINAPI EqualRect(const RECT* a, const RECT* b) {
   if (a == nullptr || b == nullptr) return FALSE;
-  return a->left == b->left && a->top == b->top && a->right == b->right &&
-         a->bottom == b->bottom;
+  return a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
 }
 
 /***********************************************************************

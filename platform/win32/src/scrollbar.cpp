@@ -39,10 +39,14 @@ Window* FindBar(HWND hwnd, int bar) {
 
 DWORD StyleBits(int bar) {
   switch (bar) {
-    case SB_HORZ: return WS_HSCROLL;
-    case SB_VERT: return WS_VSCROLL;
-    case SB_BOTH: return WS_HSCROLL | WS_VSCROLL;
-    default: return 0;
+    case SB_HORZ:
+      return WS_HSCROLL;
+    case SB_VERT:
+      return WS_VSCROLL;
+    case SB_BOTH:
+      return WS_HSCROLL | WS_VSCROLL;
+    default:
+      return 0;
   }
 }
 

@@ -189,9 +189,8 @@ void SetApplicationDirectories(std::vector<std::string> dirs) {
  * ERROR_FILE_NOT_FOUND when nothing matches.
  */
 extern "C" __attribute__((noinline)) DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName,
-                                                              LPCSTR extension,
-                                                              DWORD bufferLength, LPSTR buffer,
-                                                              LPSTR* filePart) {
+                                                              LPCSTR extension, DWORD bufferLength,
+                                                              LPSTR buffer, LPSTR* filePart) {
   if (fileName == nullptr || (buffer == nullptr && bufferLength != 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

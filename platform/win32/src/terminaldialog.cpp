@@ -16,7 +16,8 @@ namespace {
 // Longer lines are cut here: what a person or a script types is short.
 constexpr std::size_t kMaxLine = 1024;
 
-constexpr char kHint[] = "Type an entry number, up, down, ok (or just Enter), dbl N, cancel or esc.";
+constexpr char kHint[] =
+    "Type an entry number, up, down, ok (or just Enter), dbl N, cancel or esc.";
 
 struct Command {
   enum class Kind { kEnter, kOk, kCancel, kEscape, kUp, kDown, kSelect, kDoubleClick, kUnknown };
@@ -93,16 +94,21 @@ void ShowList(const DialogControl& list, std::ostream& out) {
   }
 }
 
-void Show(const DialogView& dialog, const std::vector<DialogControl>& controls,
-          std::ostream& out) {
+void Show(const DialogView& dialog, const std::vector<DialogControl>& controls, std::ostream& out) {
   using Kind = DialogControl::Kind;
   out << Printable(dialog.Caption()) << '\n';
   std::string buttons;
   for (const DialogControl& control : controls) {
     switch (control.kind) {
-      case Kind::kListBox: ShowList(control, out); break;
-      case Kind::kDefaultButton: buttons += "  <" + Printable(control.text) + ">"; break;
-      case Kind::kPushButton: buttons += "  [" + Printable(control.text) + "]"; break;
+      case Kind::kListBox:
+        ShowList(control, out);
+        break;
+      case Kind::kDefaultButton:
+        buttons += "  <" + Printable(control.text) + ">";
+        break;
+      case Kind::kPushButton:
+        buttons += "  [" + Printable(control.text) + "]";
+        break;
       case Kind::kGroupBox:
       case Kind::kOther:
         if (!control.text.empty()) out << "  " << Printable(control.text) << '\n';
@@ -120,8 +126,7 @@ std::optional<int> FirstListId(const std::vector<DialogControl>& controls) {
 }
 
 // Does what the command says; false, with a word to the person, when it cannot.
-bool Act(DialogView& dialog, const Command& command, std::optional<int> listId,
-         std::ostream& out) {
+bool Act(DialogView& dialog, const Command& command, std::optional<int> listId, std::ostream& out) {
   using Kind = Command::Kind;
   const bool needsList = command.kind == Kind::kUp || command.kind == Kind::kDown ||
                          command.kind == Kind::kSelect || command.kind == Kind::kDoubleClick;
@@ -130,10 +135,14 @@ bool Act(DialogView& dialog, const Command& command, std::optional<int> listId,
     return false;
   }
   switch (command.kind) {
-    case Kind::kEnter: return dialog.PressKey(VK_RETURN);
-    case Kind::kEscape: return dialog.PressKey(VK_ESCAPE);
-    case Kind::kUp: return dialog.PressKey(VK_UP, *listId);
-    case Kind::kDown: return dialog.PressKey(VK_DOWN, *listId);
+    case Kind::kEnter:
+      return dialog.PressKey(VK_RETURN);
+    case Kind::kEscape:
+      return dialog.PressKey(VK_ESCAPE);
+    case Kind::kUp:
+      return dialog.PressKey(VK_UP, *listId);
+    case Kind::kDown:
+      return dialog.PressKey(VK_DOWN, *listId);
     case Kind::kOk:
       if (dialog.Click(IDOK)) return true;
       out << "There is no OK button.\n";
@@ -152,7 +161,8 @@ bool Act(DialogView& dialog, const Command& command, std::optional<int> listId,
       out << "There is no entry " << command.entry << ".\n";
       return false;
     }
-    case Kind::kUnknown: break;
+    case Kind::kUnknown:
+      break;
   }
   out << kHint << '\n';
   return false;

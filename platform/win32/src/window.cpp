@@ -70,15 +70,17 @@ HWND AbandonCreation(HWND hwnd) {
 
 LONG_PTR* LongField(Window& window, int index) {
   switch (index) {
-    case GWL_USERDATA: return &window.userData;
-    case GWL_ID: return &window.id;
-    default: return nullptr;
+    case GWL_USERDATA:
+      return &window.userData;
+    case GWL_ID:
+      return &window.id;
+    default:
+      return nullptr;
   }
 }
 
 bool ExtraBytesFit(const Window& window, int index) {
-  return index >= 0 &&
-         static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= window.extra.size();
+  return index >= 0 && static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= window.extra.size();
 }
 
 }  // namespace
@@ -118,8 +120,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
  * ERROR_TLW_WITH_WSCHILD or ERROR_NOT_ENOUGH_MEMORY, and when a hook or the window
  * refuses creation. Every window is shown, whatever WS_VISIBLE says.
  */
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
   WindowManager& wm = WindowManager::Get();
   platform::user::WindowClass* cls = wm.FindClass(className);
@@ -180,8 +182,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   wm.DrawFrame(*created);
   wm.Invalidate(*created, nullptr, true);
 
-  CREATESTRUCTA cs{param,  instance, menu,   parent,     height,    width,
-                   y,      x,        static_cast<LONG>(style), windowName, className, exStyle};
+  CREATESTRUCTA cs{
+      param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+      windowName, className, exStyle};
   CBT_CREATEWNDA cbt{&cs, nullptr};
   if (platform::user::CallCbtHooks(HCBT_CREATEWND, reinterpret_cast<WPARAM>(hwnd),
                                    reinterpret_cast<LPARAM>(&cbt)) != 0) {
@@ -219,7 +222,8 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
   FreeWindow(hwnd);
   // The parent's pixels under the child still show it.
   Window* parentWindow = wm.Find(parent);
-  if (parentWindow != nullptr && !parentWindow->destroying) wm.Invalidate(*parentWindow, &area, true);
+  if (parentWindow != nullptr && !parentWindow->destroying)
+    wm.Invalidate(*parentWindow, &area, true);
   return TRUE;
 }
 
@@ -331,11 +335,16 @@ LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
   Window* window = WindowManager::Get().FindOrFail(hwnd);
   if (window == nullptr) return 0;
   switch (index) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(window->proc);
-    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
-    case GWL_STYLE: return static_cast<LONG_PTR>(window->style);
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(window->exStyle);
-    default: break;
+    case GWL_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWL_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(window->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(window->exStyle);
+    default:
+      break;
   }
   if (LONG_PTR* field = LongField(*window, index)) return *field;
   if (ExtraBytesFit(*window, index)) {
@@ -373,14 +382,15 @@ LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
     case GWL_STYLE:
       // A window cannot become a child or stop being one.
       previous = static_cast<LONG_PTR>(window->style);
-      window->style = (static_cast<DWORD>(value) & ~static_cast<DWORD>(WS_CHILD)) |
-                      (window->style & WS_CHILD);
+      window->style =
+          (static_cast<DWORD>(value) & ~static_cast<DWORD>(WS_CHILD)) | (window->style & WS_CHILD);
       return previous;
     case GWL_EXSTYLE:
       previous = static_cast<LONG_PTR>(window->exStyle);
       window->exStyle = static_cast<DWORD>(value);
       return previous;
-    default: break;
+    default:
+      break;
   }
   if (LONG_PTR* field = LongField(*window, index)) {
     previous = *field;
@@ -503,17 +513,22 @@ BOOL WINAPI ScreenToClient(HWND hwnd, LPPOINT point) {
  */
 int WINAPI GetSystemMetrics(int index) {
   switch (index) {
-    case SM_CXSCREEN: return platform::GetScreen().width;
-    case SM_CYSCREEN: return platform::GetScreen().height;
+    case SM_CXSCREEN:
+      return platform::GetScreen().width;
+    case SM_CYSCREEN:
+      return platform::GetScreen().height;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:
     case SM_CXHSCROLL:
     case SM_CYVTHUMB:
-    case SM_CXHTHUMB: return platform::user::kScrollBarSize;
+    case SM_CXHTHUMB:
+      return platform::user::kScrollBarSize;
     case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
-    default: return 0;
+    case SM_CYBORDER:
+      return 1;
+    default:
+      return 0;
   }
 }
 

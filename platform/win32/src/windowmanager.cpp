@@ -27,8 +27,8 @@ std::string Lower(const char* text) {
 bool IsAtom(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) < 0x10000; }
 
 LONG ClampLong(long long v) {
-  return static_cast<LONG>(std::clamp<long long>(v, std::numeric_limits<LONG>::min(),
-                                                 std::numeric_limits<LONG>::max()));
+  return static_cast<LONG>(
+      std::clamp<long long>(v, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
 }
 
 constexpr int kMaxWindowExtra = 1024;
@@ -42,12 +42,14 @@ RECT Window::ClientRect() const {
 }
 
 WindowManager& WindowManager::Get() {
-  static WindowManager* manager = new WindowManager;  // outlives static destructors of other modules
+  static WindowManager* manager =
+      new WindowManager;  // outlives static destructors of other modules
   return *manager;
 }
 
 WindowManager::WindowManager() {
-  SetPaletteChangeListener([](HWND changer) { WindowManager::Get().BroadcastPaletteChanged(changer); });
+  SetPaletteChangeListener(
+      [](HWND changer) { WindowManager::Get().BroadcastPaletteChanged(changer); });
   RegisterControlClasses(*this);
 }
 
@@ -136,8 +138,7 @@ HWND WindowManager::Insert(std::unique_ptr<Window> window) {
 void WindowManager::Erase(HWND hwnd) {
   Window* window = Find(hwnd);
   if (window == nullptr) return;
-  std::vector<HWND>& siblings =
-      window->IsChild() ? Find(window->parent)->children : m_topLevels;
+  std::vector<HWND>& siblings = window->IsChild() ? Find(window->parent)->children : m_topLevels;
   std::erase(siblings, hwnd);
   --window->windowClass->windows;
   DetachDCs(hwnd);
@@ -265,8 +266,9 @@ std::optional<bool> WindowManager::Reshape(Window& window, const RECT& rect, boo
   window.rect = rect;
   if (relayout) ReadFrameStyle(window);
   LayoutClient(window);
-  const bool clientSized = window.client.right - window.client.left != oldClient.right - oldClient.left ||
-                           window.client.bottom - window.client.top != oldClient.bottom - oldClient.top;
+  const bool clientSized =
+      window.client.right - window.client.left != oldClient.right - oldClient.left ||
+      window.client.bottom - window.client.top != oldClient.bottom - oldClient.top;
   const bool clientMoved =
       window.client.left != oldClient.left || window.client.top != oldClient.top;
   if (redraw) {
@@ -279,7 +281,8 @@ std::optional<bool> WindowManager::Reshape(Window& window, const RECT& rect, boo
       const RECT right{std::max(oldClient.right, c.left), c.top, c.right, c.bottom};
       const RECT bottom{c.left, std::max(oldClient.bottom, c.top), c.right, c.bottom};
       for (const RECT& strip : {right, bottom}) {
-        RECT inClient = Offset(strip, -static_cast<long long>(c.left), -static_cast<long long>(c.top));
+        RECT inClient =
+            Offset(strip, -static_cast<long long>(c.left), -static_cast<long long>(c.top));
         Invalidate(window, &inClient, true);
       }
     }

@@ -46,8 +46,8 @@ struct ScrollBar {
 
 struct Window {
   HWND handle = nullptr;
-  HWND parent = nullptr;  // child windows
-  HWND owner = nullptr;   // top-level windows
+  HWND parent = nullptr;       // child windows
+  HWND owner = nullptr;        // top-level windows
   std::vector<HWND> children;  // creation order
   WindowClass* windowClass = nullptr;
   std::string text;

@@ -94,8 +94,8 @@ void PutSigned(Output& out, const Conversion& conv, va_list& args) {
   long long value = va_arg(args, int);
   if (conv.size == 'h') value = static_cast<short>(value);
   bool negative = value < 0;
-  unsigned long long magnitude =
-      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                          : static_cast<unsigned long long>(value);
   PutNumber(out, conv, negative, magnitude, 10, false);
 }
 
@@ -126,10 +126,14 @@ extern "C" int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
     ++p;
     Conversion conv;
     for (;; ++p) {
-      if (*p == '-') conv.left = true;
-      else if (*p == '0') conv.zero = true;
-      else if (*p == '#') conv.alternate = true;
-      else break;
+      if (*p == '-')
+        conv.left = true;
+      else if (*p == '0')
+        conv.zero = true;
+      else if (*p == '#')
+        conv.alternate = true;
+      else
+        break;
     }
     conv.width = ParseNumber(p);
     if (*p == '.') {

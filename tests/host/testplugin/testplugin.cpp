@@ -181,11 +181,20 @@ void ShowMenu(State& state, int x, int y) {
 
 void Command(State& state, UINT id) {
   switch (id) {
-    case kViewCommand: g_browser->status(nullptr, ("viewing " + state.file).c_str()); break;
-    case kSaveCommand: Save(state); break;
-    case kPrintCommand: PrintImage(state); break;
-    case kAboutCommand: MessageBoxA(nullptr, kAboutText, "Plug-in", MB_OK); break;
-    default: break;
+    case kViewCommand:
+      g_browser->status(nullptr, ("viewing " + state.file).c_str());
+      break;
+    case kSaveCommand:
+      Save(state);
+      break;
+    case kPrintCommand:
+      PrintImage(state);
+      break;
+    case kAboutCommand:
+      MessageBoxA(nullptr, kAboutText, "Plug-in", MB_OK);
+      break;
+    default:
+      break;
   }
 }
 
@@ -226,7 +235,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       Log("#%d WM_COMMAND id=%d", state.number, LOWORD(wParam));
       Command(state, LOWORD(wParam));
       return 0;
-    default: return CallWindowProcA(state.previous, hwnd, message, wParam, lParam);
+    default:
+      return CallWindowProcA(state.previous, hwnd, message, wParam, lParam);
   }
 }
 

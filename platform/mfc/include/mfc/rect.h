@@ -49,7 +49,9 @@ class CRect : public tagRECT {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
   }
-  BOOL IntersectRect(LPCRECT lpRect1, LPCRECT lpRect2) { return ::IntersectRect(this, lpRect1, lpRect2); }
+  BOOL IntersectRect(LPCRECT lpRect1, LPCRECT lpRect2) {
+    return ::IntersectRect(this, lpRect1, lpRect2);
+  }
   BOOL UnionRect(LPCRECT lpRect1, LPCRECT lpRect2) { return ::UnionRect(this, lpRect1, lpRect2); }
 
   bool operator==(const RECT& rect) const { return ::EqualRect(this, &rect) != FALSE; }

@@ -13,7 +13,7 @@ class CObject;
 struct CRuntimeClass {
   LPCSTR m_lpszClassName;
   int m_nObjectSize;
-  UINT m_wSchema;  // 0xFFFF: not serialisable
+  UINT m_wSchema;                   // 0xFFFF: not serialisable
   CObject* (*m_pfnCreateObject)();  // null: not dynamically creatable
   CRuntimeClass* m_pBaseClass;
 
@@ -47,18 +47,18 @@ struct AFX_CLASSINIT {
 #if defined(__clang__)
 #define AFX_OVERRIDE_UNMARKED_BEGIN \
   _Pragma("clang diagnostic push")  \
-  _Pragma("clang diagnostic ignored \"-Winconsistent-missing-override\"")
+      _Pragma("clang diagnostic ignored \"-Winconsistent-missing-override\"")
 #define AFX_OVERRIDE_UNMARKED_END _Pragma("clang diagnostic pop")
 #else
 #define AFX_OVERRIDE_UNMARKED_BEGIN
 #define AFX_OVERRIDE_UNMARKED_END
 #endif
 
-#define DECLARE_DYNAMIC(class_name)                  \
- public:                                             \
-  static CRuntimeClass class##class_name;            \
-  AFX_OVERRIDE_UNMARKED_BEGIN                        \
-  virtual CRuntimeClass* GetRuntimeClass() const;    \
+#define DECLARE_DYNAMIC(class_name)               \
+ public:                                          \
+  static CRuntimeClass class##class_name;         \
+  AFX_OVERRIDE_UNMARKED_BEGIN                     \
+  virtual CRuntimeClass* GetRuntimeClass() const; \
   AFX_OVERRIDE_UNMARKED_END
 
 #define DECLARE_DYNCREATE(class_name) \
@@ -69,7 +69,7 @@ struct AFX_CLASSINIT {
 // from a dynamically creatable one only by its schema.
 #define DECLARE_SERIAL(class_name) DECLARE_DYNCREATE(class_name)
 
-#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                    \
+#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                     \
   CRuntimeClass class_name::class##class_name = {#class_name, sizeof(class class_name), wSchema, \
                                                  pfnNew, RUNTIME_CLASS(base_class_name)};        \
   static AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name));                            \
@@ -78,10 +78,10 @@ struct AFX_CLASSINIT {
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                    \
-  CObject* class_name::CreateObject() { return new class_name; }            \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
+  CObject* class_name::CreateObject() { return new class_name; } \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 
-#define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)              \
-  CObject* class_name::CreateObject() { return new class_name; }            \
+#define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)   \
+  CObject* class_name::CreateObject() { return new class_name; } \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, class_name::CreateObject)

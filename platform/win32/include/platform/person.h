@@ -27,7 +27,7 @@ struct MenuItem {
 // TrackPopupMenu's question.
 struct MenuQuestion {
   std::vector<MenuItem> items;
-  POINT point{};  // where the menu opens, in screen coordinates
+  POINT point{};   // where the menu opens, in screen coordinates
   UINT flags = 0;  // TPM_*
   HWND owner = nullptr;
 };

@@ -30,14 +30,11 @@ inline constexpr const char kVersionInfoSymbol[] = "PlatformVersionInfo";
 
 }  // namespace platform
 
-#define PLATFORM_VERSION_INFO(language, codePage, v1, v2, v3, v4, ...)                        \
-  namespace {                                                                                 \
-  constexpr platform::VersionString kVersionStrings[] = {__VA_ARGS__};                        \
-  }                                                                                           \
-  extern "C" __attribute__((visibility("default"))) const platform::VersionInfo              \
-      PlatformVersionInfo = {language,                                                        \
-                             codePage,                                                        \
-                             {v1, v2, v3, v4},                                                \
-                             {v1, v2, v3, v4},                                                \
-                             kVersionStrings,                                                 \
-                             sizeof(kVersionStrings) / sizeof(kVersionStrings[0])}
+#define PLATFORM_VERSION_INFO(language, codePage, v1, v2, v3, v4, ...) \
+  namespace {                                                          \
+  constexpr platform::VersionString kVersionStrings[] = {__VA_ARGS__}; \
+  }                                                                    \
+  extern "C" __attribute__((visibility("default")))                    \
+  const platform::VersionInfo PlatformVersionInfo = {                  \
+      language,         codePage,        {v1, v2, v3, v4},             \
+      {v1, v2, v3, v4}, kVersionStrings, sizeof(kVersionStrings) / sizeof(kVersionStrings[0])}
