@@ -54,8 +54,12 @@ class CRect : public tagRECT {
   }
   BOOL UnionRect(LPCRECT lpRect1, LPCRECT lpRect2) { return ::UnionRect(this, lpRect1, lpRect2); }
 
+  // Two CRects compare through the exact overloads: with only the RECT ones, C++20's
+  // reversed candidates would make rcA != rcB ambiguous.
   bool operator==(const RECT& rect) const { return ::EqualRect(this, &rect) != FALSE; }
   bool operator!=(const RECT& rect) const { return !(*this == rect); }
+  bool operator==(const CRect& rect) const { return *this == static_cast<const RECT&>(rect); }
+  bool operator!=(const CRect& rect) const { return !(*this == rect); }
   void operator+=(POINT point) { OffsetRect(point); }
   void operator-=(POINT point) { OffsetRect(-point.x, -point.y); }
   void operator&=(const RECT& rect) { ::IntersectRect(this, this, &rect); }
