@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -103,6 +104,47 @@ TEST_F(GlobalMemTest, ZeroSizeBlockIsValid) {
   EXPECT_NE(GlobalLock(h), nullptr);
   GlobalUnlock(h);
   GlobalFree(h);
+}
+
+// Blocks about the size where large blocks change their source: every byte is the
+// zero-init or fill byte, writable to the end, and the handle calls know the block.
+TEST_F(GlobalMemTest, LargeBlocksKeepEveryProperty) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  struct Case {
+    std::size_t bytes;
+    UINT flags;
+    int fill;
+  };
+  const Case cases[] = {
+      {2 * kMiB - 1, GMEM_MOVEABLE | GMEM_ZEROINIT, 0xA5},
+      {2 * kMiB, GMEM_FIXED | GMEM_ZEROINIT, -1},
+      {2 * kMiB + 1, GMEM_MOVEABLE, 0x5A},
+      {5 * kMiB + 3, GMEM_FIXED, 0xC3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    platform::testing::SetGlobalAllocFill(c.fill);
+    std::size_t before = platform::testing::LiveGlobalBlocks();
+    HGLOBAL h = GlobalAlloc(c.flags, c.bytes);
+    HGLOBAL other = GlobalAlloc(c.flags, c.bytes);
+    platform::testing::SetGlobalAllocFill(-1);
+    ASSERT_NE(h, nullptr);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(GlobalSize(h), c.bytes);
+    auto* p = static_cast<unsigned char*>(GlobalLock(h));
+    ASSERT_NE(p, nullptr);
+    EXPECT_NE(p, GlobalLock(other));
+    EXPECT_EQ(GlobalHandle(p), h);
+    unsigned char expected = (c.flags & GMEM_ZEROINIT) ? 0 : static_cast<unsigned char>(c.fill);
+    EXPECT_EQ(std::count(p, p + c.bytes, expected), static_cast<std::ptrdiff_t>(c.bytes));
+    p[c.bytes - 1] = 1;
+    GlobalUnlock(h);
+    GlobalUnlock(other);
+    EXPECT_EQ(GlobalFree(h), nullptr);
+    EXPECT_EQ(GlobalFree(other), nullptr);
+    EXPECT_EQ(GlobalSize(h), 0u);
+    EXPECT_EQ(platform::testing::LiveGlobalBlocks(), before);
+  }
 }
 
 }  // namespace
