@@ -15,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
 
 IMPLEMENT_SERIAL(CDIB, CObject, 0)
 
@@ -57,6 +58,21 @@ LPRGBQUAD ColorTable(LPBITMAPINFOHEADER lpbi) {
 
 ULONGLONG AbsHeight(LONG lHeight) {
   return lHeight < 0 ? static_cast<ULONGLONG>(-static_cast<LONGLONG>(lHeight)) : lHeight;
+}
+
+// The 8-bit reduction of the packed 24-bit DIB in packed, which is freed here; NULL
+// after "Fail in QuantizeDIB", without calling the quantizer when bReadable is false.
+CPackedDIB Reduce(CGlobalBlock packed, bool bReadable) {
+  LPBITMAPINFOHEADER lpResult = nullptr;
+  if (bReadable) {
+    lpResult = QuantizeDIB(static_cast<LPBITMAPINFOHEADER>(GlobalLock(packed.get())),
+                           QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
+    GlobalUnlock(packed.get());
+  }
+  packed.reset();
+  CPackedDIB result(lpResult);
+  if (result == nullptr) AfxMessageBox("Fail in QuantizeDIB", MB_OK, 0);
+  return result;
 }
 
 // Bytes of the pixel array the header describes. A row is below 2^33 bytes and the
@@ -429,19 +445,9 @@ BOOL CDIB::QuantizeBlock(HGLOBAL& hBlock) {
     AfxMessageBox("Memory Allocation Failed for hDIB24.", MB_OK, 0);
     return FALSE;
   }
-  LPBITMAPINFOHEADER lpResult = nullptr;
   // The quantizer reads every row the header describes.
-  if (HoldsImage(hBlock)) {
-    lpResult = QuantizeDIB(static_cast<LPBITMAPINFOHEADER>(GlobalLock(packed.get())),
-                           QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
-    GlobalUnlock(packed.get());
-  }
-  packed.reset();
-  CPackedDIB result(lpResult);
-  if (result == nullptr) {
-    AfxMessageBox("Fail in QuantizeDIB", MB_OK, 0);
-    return FALSE;
-  }
+  CPackedDIB result = Reduce(std::move(packed), HoldsImage(hBlock));
+  if (result == nullptr) return FALSE;
 
   ULONGLONG nBytes8 = ImageBytes(*result.get());
   CGlobalBlock bits8(GlobalAlloc(GMEM_MOVEABLE, nBytes8));
@@ -511,15 +517,9 @@ BOOL CDIB::QuantizeMatched() {
   GlobalUnlock(m_hBits);
   std::memcpy(lpRows + nRow24 * nHeight, GlobalLock(m_hMatchedBits), nRow24 * nHeight);
   GlobalUnlock(m_hMatchedBits);
-  LPBITMAPINFOHEADER lpResult = QuantizeDIB(reinterpret_cast<LPBITMAPINFOHEADER>(lpPacked),
-                                            QUANT_METHOD_MEDIAN_CUT, QUANT_DITHER_ORDERED, nullptr);
   GlobalUnlock(packed.get());
-  packed.reset();
-  CPackedDIB result(lpResult);
-  if (result == nullptr) {
-    AfxMessageBox("Fail in QuantizeDIB", MB_OK, 0);
-    return FALSE;
-  }
+  CPackedDIB result = Reduce(std::move(packed), true);
+  if (result == nullptr) return FALSE;
 
   const ULONGLONG nHalf = DIBRowBytes(8, bi.biWidth) * nHeight;
   CGlobalBlock decoded8(GlobalAlloc(GMEM_MOVEABLE, nHalf));

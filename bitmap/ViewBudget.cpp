@@ -4,17 +4,12 @@
 
 #include <platform/memory.h>
 
-namespace {
-
-// Whether the screen has a colour table, as the viewer asks it.
-BOOL IsPaletteScreen() {
-  HDC hDC = ::GetDC(nullptr);
+BOOL IsPaletteDisplay(HWND hWnd) {
+  HDC hDC = ::GetDC(hWnd);
   int nColors = ::GetDeviceCaps(hDC, NUMCOLORS);
-  ::ReleaseDC(nullptr, hDC);
-  return nColors >= 0;
+  ::ReleaseDC(hWnd, hDC);
+  return nColors >= 0 ? TRUE : FALSE;
 }
-
-}  // namespace
 
 ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
                     BOOL bPaletteScreen) {
@@ -26,6 +21,6 @@ ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
 }
 
 BOOL FitsViewBudget(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount) {
-  return ViewBytes(lWidth, lHeight, wReaderBits, wBitCount, IsPaletteScreen()) <=
+  return ViewBytes(lWidth, lHeight, wReaderBits, wBitCount, IsPaletteDisplay(nullptr)) <=
          platform::ViewMemoryBudget();
 }

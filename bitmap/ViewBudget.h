@@ -18,5 +18,9 @@
 ULONGLONG ViewBytes(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount,
                     BOOL bPaletteScreen);
 
+// Whether the display of hWnd (the screen when NULL) has a colour table: NUMCOLORS is
+// 0 or more (a display of more than 256 colours answers -1).
+BOOL IsPaletteDisplay(HWND hWnd);
+
 // Whether ViewBytes, for the screen as it is, fits platform::ViewMemoryBudget().
 BOOL FitsViewBudget(LONG lWidth, LONG lHeight, WORD wReaderBits, WORD wBitCount);

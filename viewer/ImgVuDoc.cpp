@@ -13,6 +13,7 @@
 
 #include "bitmap/Dib.h"
 #include "bitmap/ImagePalette.h"
+#include "bitmap/ViewBudget.h"
 #include "jpeg/Jpg.h"
 #include "tiff/Tiff.h"
 #include "viewer/ImgVuWnd.h"
@@ -32,16 +33,6 @@ CString WindowsDirectory() {
   CString strDir(szDir, static_cast<int>(nLength));
   if (strDir[nLength - 1] != '\\') strDir += '\\';
   return strDir;
-}
-
-// 1 when the display has a colour table: NUMCOLORS is 0 or more (a display of more
-// than 256 colours answers -1). Without a window the screen is asked.
-int IsPaletteDisplay(CImgVuWnd* pWnd) {
-  HWND hWnd = pWnd != nullptr ? pWnd->m_hWnd : nullptr;
-  HDC hDC = ::GetDC(hWnd);
-  int nColors = ::GetDeviceCaps(hDC, NUMCOLORS);
-  ::ReleaseDC(hWnd, hDC);
-  return nColors >= 0 ? 1 : 0;
 }
 
 bool IsLetter(char ch, char lower) { return ch == lower || ch == lower - 'a' + 'A'; }
@@ -93,7 +84,8 @@ int CImgVuDoc::Open(CImgVuWnd* pWnd, const CString& strFileName) {
   g_pCurrentWnd = pWnd;
   if (m_strFileName.IsEmpty()) m_strFileName = strFileName;
   try {
-    m_bPaletteDisplay = IsPaletteDisplay(pWnd);
+    // Without a window the screen is asked.
+    m_bPaletteDisplay = IsPaletteDisplay(pWnd != nullptr ? pWnd->m_hWnd : nullptr);
     return LoadByExtension(m_strFileName);
   } catch (CException* e) {
     e->Delete();

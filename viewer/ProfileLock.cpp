@@ -30,8 +30,8 @@ CProfileLock::~CProfileLock() { Release(); }
 
 BOOL CProfileLock::Acquire(DWORD dwWait) {
   if (m_bHeld) return TRUE;
-  CString strPath = g_strWindowsDir + kLockName;
-  if (strPath.GetLength() + 1 > kProfilePathSize || !m_file.Open(strPath, kLockOpen)) return FALSE;
+  CString strPath = ProfilePathIn(g_strWindowsDir, kLockName);
+  if (strPath.IsEmpty() || !m_file.Open(strPath, kLockOpen)) return FALSE;
   try {
     DWORD dwStart = GetTickCount();
     while (!(m_bHeld = TryLock(m_file)) && GetTickCount() - dwStart < dwWait)

@@ -79,4 +79,13 @@ std::string HostTest::WriteText(const std::string& name, const std::string& text
   return m_scratch.Write(name, text);
 }
 
+std::set<std::string> HostTest::ScratchFiles() const {
+  std::set<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(m_scratch.path()))
+    files.insert(entry.path().string());
+  files.erase(Log());
+  files.erase(Shot());
+  return files;
+}
+
 }  // namespace e2e

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ class HostTest : public ::testing::Test {
 
   // Writes text to a file of the scratch directory; returns its path.
   std::string WriteText(const std::string& name, const std::string& text) const;
+
+  // Every file under the scratch directory but the screenshot and the message log.
+  std::set<std::string> ScratchFiles() const;
 
   std::string Shot() const { return m_scratch / "screen.png"; }
   std::string Log() const { return m_scratch / "messages.json"; }

@@ -118,15 +118,6 @@ class MenuEndToEndTest : public e2e::HostTest {
     return path;
   }
 
-  std::set<std::string> ScratchFiles() const {
-    std::set<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(m_scratch.path()))
-      files.insert(entry.path().string());
-    files.erase(Log());
-    files.erase(Shot());
-    return files;
-  }
-
   std::string LogText() const { return testsupport::ReadFile(Log()); }
 };
 

@@ -27,15 +27,6 @@ class MenuFailuresEndToEndTest : public e2e::HostTest {
     return Host(m_image, options);
   }
 
-  std::set<std::string> ScratchFiles() const {
-    std::set<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(m_scratch.path()))
-      files.insert(entry.path().string());
-    files.erase(Log());
-    files.erase(Shot());
-    return files;
-  }
-
   std::string m_image;
 };
 

@@ -13,6 +13,8 @@
 // memory at once.
 #include <windows.h>
 
+#include "bytesetting.h"
+
 #include <platform/memory.h>
 #include <platform/testing.h>
 
@@ -98,12 +100,7 @@ GlobalHeap& Heap() {
 }
 
 std::size_t LimitFromEnvironment() {
-  const char* text = std::getenv("PLATFORM_GLOBAL_LIMIT");
-  if (text == nullptr || *text == '\0') return kDefaultLimit;
-  char* end = nullptr;
-  unsigned long long value = std::strtoull(text, &end, 10);
-  if (end == text || *end != '\0' || value == 0) return kDefaultLimit;
-  return static_cast<std::size_t>(value);
+  return platform::ByteSettingFromEnvironment("PLATFORM_GLOBAL_LIMIT", kDefaultLimit);
 }
 
 std::size_t CurrentLimit(GlobalHeap& heap) {
