@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <variant>
 
 namespace nphost {
@@ -31,11 +32,15 @@ struct Overloaded : Handlers... {
 template <class... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
-void RegisterClasses() {
+// The browser whose windows these are: one a process.
+Browser* g_browser = nullptr;
+
+void RegisterClasses(WNDPROC browserWindowProc) {
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpfnWndProc = browserWindowProc;
   windowClass.lpszClassName = kBrowserWindowClass;
   RegisterClassA(&windowClass);
+  windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.lpszClassName = kPluginWindowClass;
   RegisterClassA(&windowClass);
 }
@@ -56,7 +61,7 @@ std::string PrintJobLine(const platform::PrintJobRecord& job) {
 
 }  // namespace
 
-Browser::Browser(const Options& options, const PluginModule& module, MessageLog& log)
+Browser::Browser(const Options& options, const PluginModule& module, MessageLog& log, bool desktop)
     : m_options(options),
       m_module(module),
       m_log(log),
@@ -66,6 +71,11 @@ Browser::Browser(const Options& options, const PluginModule& module, MessageLog&
                      options.faults.failMemAlloc),
       m_person(log) {
   platform::faults::FailNthStartPage(options.faults.failStartPage);
+  if (desktop) {
+    m_desktopPerson = std::make_unique<platform::DesktopPerson>();
+    m_person.SetFallback(m_desktopPerson.get());
+    m_screen = std::make_unique<platform::DesktopScreen>();
+  }
 }
 
 Browser::~Browser() = default;
@@ -100,20 +110,25 @@ int Browser::Run(const std::vector<PageContent>& pages, const std::vector<Script
 int Browser::Show(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script) {
   if (!Bind()) return 1;
   int status = 2;
-  RegisterClasses();
+  g_browser = this;
+  RegisterClasses(WindowProc);
   m_tabs.resize(pages.size());
   bool opened = true;
   for (std::size_t i = 0; i < pages.size() && opened; ++i) {
+    m_tabs[i].number = i + 1;
     m_tabs[i].singleImage = pages[i].singleImage;
-    opened = OpenWindow(m_tabs[i]);
+    opened = OpenWindow(m_tabs[i], m_options.files[i]);
     if (opened) OpenInstances(m_tabs[i], pages[i]);
   }
   if (opened) {
     status = Play(script);
     Pump();
-    if (!m_options.screenshot.empty() && !WriteScreenshots()) status = 2;
+    if (m_screen != nullptr) m_screen->Run();
+    if (m_screen == nullptr && !m_options.screenshot.empty() && !WriteScreenshots()) status = 2;
+    if (m_screenshotFailed) status = 2;
   }
   Teardown();
+  g_browser = nullptr;
   return status;
 }
 
@@ -143,9 +158,10 @@ bool Browser::Bind() {
   return true;
 }
 
-bool Browser::OpenWindow(Tab& tab) {
+bool Browser::OpenWindow(Tab& tab, const std::string& file) {
+  const std::string title = std::filesystem::path(file).filename().string() + " - nphost";
   tab.window =
-      CreateWindowExA(0, kBrowserWindowClass, "nphost", WS_POPUP | WS_VISIBLE, 0, 0,
+      CreateWindowExA(0, kBrowserWindowClass, title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
                       m_options.width, m_options.height, nullptr, nullptr, nullptr, nullptr);
   if (tab.window == nullptr) {
     Note("cannot make the browser's window");
@@ -193,7 +209,9 @@ void Browser::FitWindow(const Tab& tab) {
   RECT rect{};
   GetWindowRect(tab.window, &rect);
   if (rect.right - rect.left != width || rect.bottom - rect.top != height) {
+    m_fitting = true;
     MoveWindow(tab.window, 0, 0, std::max(width, 1), std::max(height, 1), TRUE);
+    m_fitting = false;
   }
 }
 
@@ -276,30 +294,70 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
 
 void Browser::Pump() {
   MSG msg;
-  for (int i = 0; i < kMaxPumpedMessages; ++i) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return;
+  int pumped = 0;
+  for (; pumped < kMaxPumpedMessages && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++pumped) {
     if (msg.message == WM_QUIT) continue;  // the browser decides when it quits
     DispatchMessageA(&msg);
   }
-  Note("the window messages did not settle; the script goes on");
+  if (pumped == kMaxPumpedMessages) Note("the window messages did not settle; the script goes on");
+  if (m_screen != nullptr) m_screen->Refresh();
 }
 
 bool Browser::WriteScreenshots() const {
-  for (std::size_t i = 0; i < m_tabs.size(); ++i) {
-    const Tab& tab = m_tabs[i];
-    std::unique_ptr<platform::Surface> shot;
-    if (tab.singleImage && !tab.instances.empty() && tab.instances[0]->Window() != nullptr) {
-      shot = platform::CaptureWindow(tab.instances[0]->Window());
-    } else {
-      shot = platform::CaptureWindow(tab.window);
-    }
-    const std::string path = ScreenshotPath(m_options.screenshot, i + 1);
-    if (shot == nullptr || !shot->WritePng(path)) {
-      Note("cannot write the screenshot " + path);
-      return false;
-    }
+  for (const Tab& tab : m_tabs) {
+    if (!WriteScreenshot(tab)) return false;
   }
   return true;
+}
+
+bool Browser::WriteScreenshot(const Tab& tab) const {
+  std::unique_ptr<platform::Surface> shot;
+  if (tab.singleImage && !tab.instances.empty() && tab.instances[0]->Window() != nullptr) {
+    shot = platform::CaptureWindow(tab.instances[0]->Window());
+  } else {
+    shot = platform::CaptureWindow(tab.window);
+  }
+  const std::string path = ScreenshotPath(m_options.screenshot, tab.number);
+  if (shot == nullptr || !shot->WritePng(path)) {
+    Note("cannot write the screenshot " + path);
+    return false;
+  }
+  return true;
+}
+
+LRESULT CALLBACK Browser::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Tab* tab = g_browser != nullptr ? g_browser->TabOfWindow(hwnd) : nullptr;
+  if (tab != nullptr && message == WM_CLOSE) {
+    g_browser->CloseTab(*tab);
+    return 0;
+  }
+  if (tab != nullptr && message == WM_SIZE && !g_browser->m_fitting) g_browser->Relayout(*tab);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+Browser::Tab* Browser::TabOfWindow(HWND hwnd) {
+  for (Tab& tab : m_tabs) {
+    if (tab.window == hwnd) return &tab;
+  }
+  return nullptr;
+}
+
+void Browser::Relayout(Tab& tab) {
+  // A single image fills its window; the embeds of a page keep their places.
+  if (tab.singleImage && !tab.instances.empty()) {
+    RECT client{};
+    GetClientRect(tab.window, &client);
+    tab.instances[0]->Resize(client.right, client.bottom);
+  }
+  for (Instance* instance : tab.instances) instance->WindowChanged(m_pluginFuncs);
+}
+
+void Browser::CloseTab(Tab& tab) {
+  if (!m_options.screenshot.empty() && !WriteScreenshot(tab)) m_screenshotFailed = true;
+  for (Instance* instance : tab.instances) instance->Destroy(m_pluginFuncs, m_browserFuncs);
+  for (Instance* instance : tab.instances) instance->CloseWindow();
+  DestroyWindow(tab.window);
+  tab.window = nullptr;
 }
 
 void Browser::Teardown() {

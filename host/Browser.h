@@ -1,6 +1,11 @@
 // The browser: binds the module, lays each page out in a window of its own (a tab),
 // gives each instance a child window and its file, plays the script, writes the
 // screenshots, and tears everything down in the order a browser does.
+//
+// On the desktop the tabs are real windows: the script plays once they are shown, then
+// the browser runs until the person has closed them all. A window resized by the
+// person lays its page out again; a window closed destroys its instances, after its
+// screenshot is written.
 #pragma once
 
 #include "host/BrowserFunctions.h"
@@ -13,6 +18,8 @@
 #include "host/ScriptedPerson.h"
 
 #include <npupp.h>
+#include <platform/desktopperson.h>
+#include <platform/desktopscreen.h>
 
 #include <memory>
 #include <string>
@@ -25,7 +32,9 @@ class Browser {
   // Space around and between the embeds of a page.
   static constexpr int kPageMargin = 8;
 
-  Browser(const Options& options, const PluginModule& module, MessageLog& log);
+  // desktop: the display is open (platform::desktop::OpenDisplay) and the windows go
+  // there; otherwise the run is off-screen.
+  Browser(const Options& options, const PluginModule& module, MessageLog& log, bool desktop);
   ~Browser();
   Browser(const Browser&) = delete;
   Browser& operator=(const Browser&) = delete;
@@ -42,6 +51,7 @@ class Browser {
  private:
   // One browser window and the page it shows.
   struct Tab {
+    std::size_t number = 0;  // from 1
     HWND window = nullptr;
     bool singleImage = false;
     std::vector<Instance*> instances;  // in page order
@@ -50,7 +60,7 @@ class Browser {
   // Run's body, with the person and the print listener installed.
   int Show(const std::vector<PageContent>& pages, const std::vector<ScriptLine>& script);
   bool Bind();
-  bool OpenWindow(Tab& tab);
+  bool OpenWindow(Tab& tab, const std::string& file);
   void OpenInstances(Tab& tab, const PageContent& page);
   // The status for the script: 0, or 2 at the first line that cannot be played.
   int Play(const std::vector<ScriptLine>& script);
@@ -63,6 +73,14 @@ class Browser {
   void FitWindow(const Tab& tab);
   const Tab& TabOf(const Instance& instance) const;
   bool WriteScreenshots() const;
+  bool WriteScreenshot(const Tab& tab) const;
+  // The window system's messages to a browser window: the person's new size and close box.
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  Tab* TabOfWindow(HWND hwnd);
+  // The page of a window whose size the person changed, laid out again.
+  void Relayout(Tab& tab);
+  // The person closed the window: the screenshot, then its instances go, then it does.
+  void CloseTab(Tab& tab);
   void Teardown();
   void Report() const;
 
@@ -74,6 +92,10 @@ class Browser {
   MessageLog& m_log;
   BrowserFunctions m_browserFuncs;
   ScriptedPerson m_person;
+  std::unique_ptr<platform::DesktopPerson> m_desktopPerson;
+  std::unique_ptr<platform::DesktopScreen> m_screen;
+  bool m_fitting = false;  // FitWindow is sizing a window: not the person's size
+  bool m_screenshotFailed = false;
   NPPluginFuncs m_pluginFuncs{};
   std::vector<Tab> m_tabs;
   std::vector<std::unique_ptr<Instance>> m_instances;  // numbered across the tabs

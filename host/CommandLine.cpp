@@ -84,6 +84,10 @@ Options ParseCommandLine(const std::vector<std::string>& args) {
       options.faults.bytewise = true;
       continue;
     }
+    if (arg == "--headless") {
+      options.headless = true;
+      continue;
+    }
     std::string name = arg;
     std::optional<std::string> value;
     const std::size_t equals = arg.find('=');
@@ -116,6 +120,12 @@ Each FILE opens in a browser window of its own, all in one load of the module;
 instances are numbered across the windows in order, and the screenshot of window N
 after the first goes to the PNG's name with -N before its extension.
 
+With a display ($DISPLAY or $WAYLAND_DISPLAY) the windows open on the desktop, titled
+by their file: the script plays once they are shown, then the person at the desktop
+scrolls, clicks, resizes and answers the plug-in's questions (those the script leaves
+unanswered), and closing the last window ends the run. A window's screenshot is
+written as it closes. Without a display, or with --headless, the run is off-screen.
+
   --plugin PATH         the plug-in module (default: NPZELVW.DLL beside nphost)
   --mode full|embed     how a single image opens (default full)
   --size WxH            outer size of each plug-in window (default 800x600)
@@ -125,6 +135,7 @@ after the first goes to the PNG's name with -N before its extension.
   --messages FILE       write every message box, menu, dialog, print job and status
                         line as one JSON object a line
   --windir DIR          the Windows directory for this run (created when missing)
+  --headless            off-screen even when a display is there
 
 Faults to inject, for tests of the plug-in's error paths:
   --fail-memalloc N     the Nth call of NPN_MemAlloc (from 1) returns null

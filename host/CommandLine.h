@@ -29,6 +29,7 @@ struct Options {
   std::string messages;
   std::optional<std::string> windir;
   Faults faults;
+  bool headless = false;  // off-screen even when a display is there
   bool help = false;
 };
 

@@ -49,16 +49,19 @@ int ScriptedPerson::MessageBox(const std::string& caption, const std::string& te
                     .Add("text", JsonSystemText(text))
                     .Add("style", style)
                     .Text());
-  } else {
+  } else if (m_fallback == nullptr) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   }
+  if (m_fallback != nullptr) return m_fallback->MessageBox(caption, text, style);
   const unsigned buttons = style & 0x0F;
   return buttons == MB_YESNO || buttons == kYesNoCancel ? IDYES : IDOK;
 }
 
 UINT ScriptedPerson::ChooseMenuItem(const platform::MenuQuestion& question) {
   UINT chosen = 0;
-  if (m_menuAnswers.empty()) {
+  if (m_menuAnswers.empty() && m_fallback != nullptr) {
+    chosen = m_fallback->ChooseMenuItem(question);
+  } else if (m_menuAnswers.empty()) {
     NoteUnanswered("a pop-up menu");
   } else {
     const MenuAnswer answer = m_menuAnswers.front();
@@ -82,7 +85,9 @@ UINT ScriptedPerson::ChooseMenuItem(const platform::MenuQuestion& question) {
 
 std::optional<std::string> ScriptedPerson::ChooseFile(const platform::FileQuestion& question) {
   std::optional<std::string> path;
-  if (!question.save) {
+  if ((!question.save || m_saveAnswers.empty()) && m_fallback != nullptr) {
+    path = m_fallback->ChooseFile(question);
+  } else if (!question.save) {
     NoteUnanswered("an open dialog (the script answers save dialogs only)");
   } else if (m_saveAnswers.empty()) {
     NoteUnanswered("a save dialog");
@@ -109,7 +114,9 @@ std::optional<std::string> ScriptedPerson::ChooseFile(const platform::FileQuesti
 std::optional<platform::PrintAnswer> ScriptedPerson::ChoosePrinter(
     const platform::PrintQuestion& question) {
   std::optional<platform::PrintAnswer> result;
-  if (m_printerAnswers.empty()) {
+  if (m_printerAnswers.empty() && m_fallback != nullptr) {
+    result = m_fallback->ChoosePrinter(question);
+  } else if (m_printerAnswers.empty()) {
     NoteUnanswered("a print dialog");
   } else {
     const std::optional<PrinterChoice> choice = m_printerAnswers.front().printer;
@@ -138,6 +145,13 @@ std::optional<platform::PrintAnswer> ScriptedPerson::ChoosePrinter(
   }
   m_log.Write(line.Text());
   return result;
+}
+
+void ScriptedPerson::RunDialog(platform::DialogView& dialog) {
+  if (m_fallback != nullptr)
+    m_fallback->RunDialog(dialog);
+  else
+    Person::RunDialog(dialog);
 }
 
 }  // namespace nphost

@@ -7,6 +7,7 @@
 #include "host/PluginModule.h"
 #include "host/Script.h"
 
+#include <platform/desktop.h>
 #include <platform/screen.h>
 
 #include <cstdio>
@@ -96,7 +97,12 @@ int Run(const std::vector<std::string>& args) {
   } catch (const nphost::UsageError& error) {
     return Fail(kExitUsage, error.what());
   }
-  nphost::Browser browser(options, *module, log);
+  bool desktop = false;
+  if (!options.headless && platform::desktop::DisplayNamed()) {
+    desktop = platform::desktop::OpenDisplay();
+    if (!desktop) Fail(0, "cannot open the display: the run is off-screen");
+  }
+  nphost::Browser browser(options, *module, log, desktop);
   return browser.Run(pages, script);
 }
 

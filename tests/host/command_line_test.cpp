@@ -27,6 +27,7 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.depth, 24);
   EXPECT_TRUE(options.plugin.empty());
   EXPECT_FALSE(options.windir);
+  EXPECT_FALSE(options.headless);
 
   options = ParseCommandLine({"--plugin",
                               "P.DLL",
@@ -46,6 +47,7 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
                               "--fail-memalloc",
                               "2",
                               "--write-bytewise",
+                              "--headless",
                               "--destroy-mid-stream",
                               "3",
                               "page.html"});
@@ -60,6 +62,7 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
   EXPECT_EQ(options.windir, "w");
   EXPECT_EQ(options.faults.failMemAlloc, 2u);
   EXPECT_TRUE(options.faults.bytewise);
+  EXPECT_TRUE(options.headless);
   EXPECT_EQ(options.faults.destroyMidStream, 3);
   EXPECT_EQ(options.files, std::vector<std::string>{"page.html"});
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);

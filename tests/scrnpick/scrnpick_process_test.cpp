@@ -157,12 +157,12 @@ std::vector<std::string> NeededLibraries(const std::string& path) {
   return needed;
 }
 
-// A directory holding a copy of SCRNPICK and the platform libraries, with or without
-// the fake engine.
+// A directory holding a copy of SCRNPICK and the platform libraries (the desktop's
+// too), with or without the fake engine.
 class ChooserBesideEngine : public ::testing::Test {
  protected:
   void Install(bool withEngine) {
-    for (const char* file : {SCRNPICK_PROGRAM, MFC_LIBRARY, WIN32_LIBRARY}) {
+    for (const char* file : {SCRNPICK_PROGRAM, MFC_LIBRARY, WIN32_LIBRARY, DESKTOP_LIBRARY}) {
       fs::copy_file(file, fs::path(m_dir.path()) / fs::path(file).filename());
     }
     if (withEngine) fs::copy_file(FAKE_ENGINE, m_dir / "ZIRN.DLL");

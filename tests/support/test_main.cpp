@@ -5,6 +5,7 @@
 #include <platform/testing.h>
 
 #include <cstddef>
+#include <cstdlib>
 
 namespace {
 
@@ -27,6 +28,10 @@ class LeakCheck : public ::testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Programs the tests start run off-screen even in a desktop session, where they would
+  // open windows and wait for a person. The desktop tests set the display themselves.
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new LeakCheck);
   return RUN_ALL_TESTS();

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# nphost on a desktop: each case opens its windows on the virtual display, works them as
+# a person would and checks what the browser and the plug-in did.
+#
+# usage (under xvfb-run): nphost_window_test.sh BIN SOURCE CASE
+#   pixels   the window shows the client pixels of the off-screen screenshot of the run
+#   resize   a window made larger is laid out again and the plug-in told its new size
+#   print    the script's print request opens the print dialog; Enter prints to a file
+#   broken   a broken file's message box appears and Enter closes it
+#   close    closing both windows destroys every instance and ends the run with 0
+set -euo pipefail
+bin=$1 src=$2 case=$3
+source "$(dirname "$0")/desktop_test_lib.sh"
+choose_at_terminal sRGB
+
+chart=$src/samples/chart-swapped.jpg
+
+# nphost in the background; its pid in $pid.
+start() {
+  "$bin/nphost" --windir "$WINDIR" --messages "$work/messages.json" "$@" 2>"$work/stderr" &
+  pid=$!
+}
+
+# The settled picture of WINDOW, written to FILE: taken until two in a row agree.
+snapshot() {
+  local previous="" now i
+  for ((i = 0; i < 50; ++i)); do
+    import -window "$1" "$2" 2>/dev/null || true
+    now=$(md5sum <"$2")
+    [ "$now" = "$previous" ] && return 0
+    previous=$now
+    sleep 0.2
+  done
+  fail "the window never settled"
+}
+
+close_and_expect() {  # WINDOW STATUS
+  "$bin/close-window" "$1"
+  wait_for "$pid"
+  [ "$status" = "$2" ] || fail "nphost ended with $status, not $2: $(cat "$work/stderr")"
+}
+
+case_pixels() {
+  start --size 400x300 --screenshot "$work/shot.png" "$chart"
+  local window
+  window=$(window_named "chart-swapped.jpg - nphost")
+  snapshot "$window" "$work/window.png"
+  close_and_expect "$window" 0
+  [ -s "$work/shot.png" ] || fail "no screenshot"
+  local differ
+  differ=$(compare -metric AE "$work/window.png" "$work/shot.png" null: 2>&1) || true
+  [ "$differ" = "0" ] || fail "$differ pixels differ between the window and the screenshot"
+}
+
+case_resize() {
+  export TESTPLUGIN_LOG=$work/plugin.log
+  start --plugin "$bin/TESTPLUGIN.DLL" --size 300x200 "$chart"
+  local window
+  window=$(window_named "chart-swapped.jpg - nphost")
+  xdotool windowsize --sync "$window" 500 400
+  local i
+  for ((i = 0; i < 50; ++i)); do
+    grep -q "NPP_SetWindow .* width=500 height=400" "$TESTPLUGIN_LOG" && break
+    sleep 0.1
+  done
+  grep -q "NPP_SetWindow .* width=500 height=400" "$TESTPLUGIN_LOG" ||
+    fail "the plug-in was not told the new size: $(cat "$TESTPLUGIN_LOG")"
+  close_and_expect "$window" 0
+}
+
+case_print() {
+  printf 'print\n' >"$work/script"
+  start --size 400x300 --script "$work/script" "$chart"
+  local window dialog
+  window=$(window_named "chart-swapped.jpg - nphost")
+  dialog=$(window_named "Print")
+  sleep 1  # the dialog lists its printers: the file's is the first
+  xdotool mousemove --window "$dialog" 80 86 click 1
+  keys_to "$dialog" Return
+  local i
+  for ((i = 0; i < 100; ++i)); do
+    grep -q '"print-job"' "$work/messages.json" && break
+    sleep 0.1
+  done
+  grep -q '"print-job".*"pages":1' "$work/messages.json" ||
+    fail "no page printed: $(cat "$work/messages.json")"
+  [ "$(head -c 5 "$work/print.pdf")" = "%PDF-" ] || fail "print.pdf is not a PDF"
+  close_and_expect "$window" 0
+}
+
+case_broken() {
+  head -c 200 "$chart" >"$work/broken.jpg"
+  start --size 400x300 "$work/broken.jpg"
+  local window box caption
+  window=$(window_named "broken.jpg - nphost")
+  caption=$(timeout 20 bash -c 'until grep -o "\"caption\":\"[^\"]*\"" "$1"; do sleep 0.1; done' \
+              _ "$work/messages.json" | head -n 1 | cut -d'"' -f4)
+  box=$(window_named "$caption")
+  keys_to "$box" Return
+  local i
+  for ((i = 0; i < 50; ++i)); do
+    xdotool search --onlyvisible --name "^$caption\$" >/dev/null || break
+    sleep 0.1
+  done
+  xdotool search --onlyvisible --name "^$caption\$" >/dev/null && fail "the message box stays"
+  close_and_expect "$window" 0
+}
+
+case_close() {
+  export TESTPLUGIN_LOG=$work/plugin.log
+  cp "$chart" "$work/second.jpg"
+  start --plugin "$bin/TESTPLUGIN.DLL" --size 200x150 "$chart" "$work/second.jpg"
+  local first second
+  first=$(window_named "chart-swapped.jpg - nphost")
+  second=$(window_named "second.jpg - nphost")
+  "$bin/close-window" "$first"
+  timeout 20 bash -c 'until grep -q "#1 NPP_Destroy" "$1"; do sleep 0.1; done' _ "$TESTPLUGIN_LOG" ||
+    fail "instance 1 was not destroyed with its window"
+  kill -0 "$pid" || fail "nphost ended with a window still open"
+  close_and_expect "$second" 0
+  grep -q "#2 NPP_Destroy" "$TESTPLUGIN_LOG" || fail "instance 2 was not destroyed"
+  grep -q "NP_Shutdown" "$TESTPLUGIN_LOG" || fail "no NP_Shutdown"
+  [ ! -s "$work/stderr" ] || fail "nphost said: $(cat "$work/stderr")"
+}
+
+"case_$case"
+echo "PASS: $case"
