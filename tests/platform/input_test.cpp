@@ -1,5 +1,8 @@
 #include <platform/input.h>
 
+#include <climits>
+
+#include "../support/dialogtesting.h"
 #include "windowtesting.h"
 
 namespace {
@@ -81,9 +84,9 @@ TEST_F(InputTest, HitTestingFollowsTheFrameAsItIsDrawn) {
     int x, y;
     LRESULT hit;
   } cases[] = {
-      {1, 1, HTCLIENT},     {181, 131, HTCLIENT},   {182, 1, HTVSCROLL},  {198, 131, HTVSCROLL},
-      {1, 132, HTHSCROLL},  {181, 148, HTHSCROLL},  {190, 140, HTNOWHERE}, {0, 50, HTBORDER},
-      {199, 50, HTBORDER},  {50, 149, HTBORDER},    {-1, 50, HTNOWHERE},  {200, 50, HTNOWHERE},
+      {1, 1, HTCLIENT},    {181, 131, HTCLIENT},  {182, 1, HTVSCROLL},   {198, 131, HTVSCROLL},
+      {1, 132, HTHSCROLL}, {181, 148, HTHSCROLL}, {190, 140, HTNOWHERE}, {0, 50, HTBORDER},
+      {199, 50, HTBORDER}, {50, 149, HTBORDER},   {-1, 50, HTNOWHERE},   {200, 50, HTNOWHERE},
   };
   for (const auto& c : cases) {
     const POINT p = At(hwnd, c.x, c.y);
@@ -185,12 +188,30 @@ TEST_F(InputTest, ButtonsReachTheWindowUnderThePointerInClientCoordinates) {
     WPARAM flags;
     POINT client;
   } cases[] = {
-      {At(older, 6, 7), Button::kLeft, true, MK_SHIFT, older, WM_LBUTTONDOWN,
-       MK_LBUTTON | MK_SHIFT, {5, 6}},
-      {At(newer, 1, 1), Button::kRight, true, 0, newer, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON,
+      {At(older, 6, 7),
+       Button::kLeft,
+       true,
+       MK_SHIFT,
+       older,
+       WM_LBUTTONDOWN,
+       MK_LBUTTON | MK_SHIFT,
+       {5, 6}},
+      {At(newer, 1, 1),
+       Button::kRight,
+       true,
+       0,
+       newer,
+       WM_RBUTTONDOWN,
+       MK_LBUTTON | MK_RBUTTON,
        {0, 0}},
-      {At(older, 45, 45), Button::kLeft, false, MK_CONTROL, newer, WM_LBUTTONUP,
-       MK_RBUTTON | MK_CONTROL, {4, 4}},
+      {At(older, 45, 45),
+       Button::kLeft,
+       false,
+       MK_CONTROL,
+       newer,
+       WM_LBUTTONUP,
+       MK_RBUTTON | MK_CONTROL,
+       {4, 4}},
       {At(disabled, 2, 2), Button::kRight, false, 0, newer, WM_RBUTTONUP, 0, {42, 42}},
       {At(top, 180, 20), Button::kMiddle, true, 0, top, WM_MBUTTONDOWN, MK_MBUTTON, {179, 19}},
       {At(top, 180, 20), Button::kMiddle, false, 0, top, WM_MBUTTONUP, 0, {179, 19}},
@@ -200,11 +221,13 @@ TEST_F(InputTest, ButtonsReachTheWindowUnderThePointerInClientCoordinates) {
   for (const auto& c : cases) {
     Log().clear();
     platform::input::PointerButton(c.at, c.button, c.down, c.modifiers);
-    ExpectSequence({{WM_NCHITTEST, c.hwnd},
-                    {c.message, c.hwnd, c.flags, MAKELPARAM(c.client.x, c.client.y)}},
-                   MessageName(c.message).c_str());
+    ExpectSequence(
+        {{WM_NCHITTEST, c.hwnd}, {c.message, c.hwnd, c.flags, MAKELPARAM(c.client.x, c.client.y)}},
+        MessageName(c.message).c_str());
   }
   platform::input::PointerMove(At(top, 300, 20), 0);  // over no window
+  platform::input::PointerButton({INT_MIN, INT_MAX}, Button::kLeft, true, 0);
+  platform::input::PointerButton({INT_MIN, INT_MAX}, Button::kLeft, false, 0);
   platform::input::PointerMove(At(newer, 3, 4), MK_SHIFT);
   ExpectSequence({{WM_NCHITTEST, newer}, {WM_MOUSEMOVE, newer, MK_SHIFT, MAKELPARAM(2, 3)}},
                  "move");
@@ -239,8 +262,7 @@ TEST_F(InputTest, SecondPressInTimeAndPlaceIsADoubleClickOnDoubleClickClasses) {
     g_now += c.later;
     Press({p.x + c.dx, p.y}, c.second);
     Release({p.x + c.dx, p.y}, c.second);
-    const std::vector<Recorded> presses =
-        Only({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN});
+    const std::vector<Recorded> presses = Only({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN});
     Log().clear();
     ASSERT_EQ(presses.size(), 2u);
     EXPECT_EQ(presses[1].message, c.expected) << MessageName(c.expected);
@@ -288,6 +310,46 @@ TEST_F(InputTest, KeysGoToTheWindowLastPressedAndCloseDestroys) {
   platform::input::Close(top);
   EXPECT_FALSE(IsWindow(top));
   EXPECT_FALSE(IsWindow(child));
+}
+
+// A person works a dialog as on a screen: a double click on an entry, then the keys,
+// which go to the list last pressed and through the dialog's own keys.
+class DialogInputTest : public dialogtesting::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    platform::input::SetClock(FakeNow);
+  }
+  void TearDown() override {
+    platform::input::SetClock(nullptr);
+    DialogTest::TearDown();
+  }
+};
+
+TEST_F(DialogInputTest, DoubleClickArrowsAndEnterWorkTheDialog) {
+  using dialogtesting::Command;
+  HWND dialog = MakeDialog(dialogtesting::ChooserLikeTemplate());
+  HWND list = GetDlgItem(dialog, dialogtesting::kListId);
+  dialogtesting::AddEntries(list, {"a", "b", "c"});
+  RECT item;
+  SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  POINT p{item.left + 2, item.top + 2};
+  ClientToScreen(list, &p);
+  for (int i = 0; i < 2; ++i) {
+    platform::input::PointerButton(p, Button::kLeft, true, 0);
+    platform::input::PointerButton(p, Button::kLeft, false, 0);
+  }
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);
+  ASSERT_FALSE(dialogtesting::Commands().empty());
+  EXPECT_EQ(dialogtesting::Commands().back(), (Command{dialogtesting::kListId, LBN_DBLCLK, list}));
+
+  platform::input::Key(VK_DOWN, true, 0);
+  platform::input::Key(VK_DOWN, false, 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+  platform::input::Key(VK_RETURN, true, 0);
+  EXPECT_EQ(dialogtesting::Commands().back(),
+            (Command{IDOK, BN_CLICKED, GetDlgItem(dialog, IDOK)}));
+  EXPECT_TRUE(platform::DialogView(dialog).Ended());
 }
 
 }  // namespace

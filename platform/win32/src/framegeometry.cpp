@@ -46,7 +46,8 @@ int PositionOfThumb(const ScrollBar& bar, int length, int thumbStart) {
   const int arrow = ArrowLength(length);
   const long long free = length - 2LL * arrow - thumb.length;
   if (thumb.length == 0 || free <= 0) return bar.pos;
-  const long long offset = std::clamp<long long>(static_cast<long long>(thumbStart) - arrow, 0, free);
+  const long long offset =
+      std::clamp<long long>(static_cast<long long>(thumbStart) - arrow, 0, free);
   const long long span = LastPosition(bar) - bar.min;
   return static_cast<int>(bar.min + (offset * span + free / 2) / free);
 }

@@ -26,6 +26,9 @@ using user::WindowManager;
 
 constexpr DWORD kDoubleClickTime = 500;  // GetDoubleClickTime's default
 constexpr int kDoubleClickDistance = 2;  // half of SM_CXDOUBLECLK and SM_CYDOUBLECLK
+// Windows lie within +-2 * 32767 on the screen; points beyond are kept just outside, so
+// arithmetic on them cannot overflow.
+constexpr LONG kFarthest = 65536;
 
 struct ButtonMessages {
   UINT down;
@@ -108,6 +111,10 @@ HWND WindowAt(POINT screen) {
 }
 
 LPARAM PointParam(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+POINT Clamped(POINT p) {
+  return {std::clamp(p.x, -kFarthest, kFarthest), std::clamp(p.y, -kFarthest, kFarthest)};
+}
 
 // WM_NCHITTEST through the window's procedure; nothing when the window went away.
 std::optional<LRESULT> HitTest(HWND hwnd, POINT screen) {
@@ -224,7 +231,8 @@ bool IsTopLevel(HWND hwnd) {
 
 }  // namespace
 
-void PointerMove(POINT screen, UINT modifiers) {
+void PointerMove(POINT at, UINT modifiers) {
+  const POINT screen = Clamped(at);
   user::ScrollTracker& tracker = user::ScrollTracker::Get();
   if (tracker.Active()) {
     tracker.Move(screen);
@@ -241,7 +249,8 @@ void PointerMove(POINT screen, UINT modifiers) {
   }
 }
 
-void PointerButton(POINT screen, Button button, bool down, UINT modifiers) {
+void PointerButton(POINT at, Button button, bool down, UINT modifiers) {
+  const POINT screen = Clamped(at);
   const UINT flag = kButtons[static_cast<int>(button)].flag;
   Input().held = down ? (Input().held | flag) : (Input().held & ~flag);
   user::ScrollTracker& tracker = user::ScrollTracker::Get();
@@ -268,7 +277,8 @@ void PointerButton(POINT screen, Button button, bool down, UINT modifiers) {
                static_cast<WPARAM>(*hit), PointParam(screen));
 }
 
-void Wheel(POINT screen, int delta, UINT modifiers) {
+void Wheel(POINT at, int delta, UINT modifiers) {
+  const POINT screen = Clamped(at);
   const HWND hwnd = WindowAt(screen);
   if (hwnd == nullptr) return;
   const int clamped = std::clamp(delta, -32768, 32767);
