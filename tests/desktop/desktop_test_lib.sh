@@ -5,6 +5,8 @@
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export ZIRN_HOME=$work/zirn WINDIR=$work/windows
+# The toolkit's settings in memory, without the session bus a virtual display lacks.
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 mkdir -p "$ZIRN_HOME" "$WINDIR"
 cd "$work"
 

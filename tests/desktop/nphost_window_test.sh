@@ -4,6 +4,9 @@
 #
 # usage (under xvfb-run): nphost_window_test.sh BIN SOURCE CASE
 #   pixels   the window shows the client pixels of the off-screen screenshot of the run
+#   scroll   the scroll bar's arrow, track and thumb and the wheel scroll the picture as
+#            the scroll messages they stand for do in an off-screen run
+#   save     a right click shows the menu; Save as and a typed path write a byte copy
 #   resize   a window made larger is laid out again and the plug-in told its new size
 #   print    the script's print request opens the print dialog; Enter prints to a file
 #   broken   a broken file's message box appears and Enter closes it
@@ -50,6 +53,56 @@ case_pixels() {
   local differ
   differ=$(compare -metric AE "$work/window.png" "$work/shot.png" null: 2>&1) || true
   [ "$differ" = "0" ] || fail "$differ pixels differ between the window and the screenshot"
+}
+
+# 300 x 200 on a 64 x 1000 picture: the vertical bar is x 283..299, its arrows y 0..16
+# and 183..199; the thumb is 17 pixels with 149 pixels of travel.
+case_scroll() {
+  convert -size 64x1000 gradient:yellow-blue -quality 95 "$work/tall.jpg"
+  local -a table=(
+    "mousemove --window \$w 291 191 click 1" "vscroll linedown"
+    "mousemove --window \$w 291 150 click 1" "vscroll pagedown"
+    "mousemove --window \$w 291 25 mousedown 1 mousemove --window \$w 291 60 mousemove \
+--window \$w 291 100 mouseup 1" "vscroll thumbposition 403"
+    "mousemove --window \$w 100 100 click 5" "vscroll linedown
+vscroll linedown
+vscroll linedown"
+  )
+  local i w
+  for ((i = 0; i < ${#table[@]}; i += 2)); do
+    start --size 300x200 "$work/tall.jpg"
+    w=$(window_named "tall.jpg - nphost")
+    snapshot "$w" "$work/before.png"
+    eval "xdotool ${table[i]}"
+    sleep 0.3
+    snapshot "$w" "$work/window.png"
+    close_and_expect "$w" 0
+    printf '%s\n' "${table[i + 1]}" >"$work/script"
+    "$bin/nphost" --headless --windir "$WINDIR" --size 300x200 --script "$work/script" \
+      --screenshot "$work/expected.png" "$work/tall.jpg"
+    [ "$(compare -metric AE "$work/window.png" "$work/expected.png" null: 2>&1)" = 0 ] ||
+      fail "'${table[i]}' does not show what '${table[i + 1]}' does"
+    [ "$(compare -metric AE "$work/window.png" "$work/before.png" null: 2>&1)" != 0 ] ||
+      fail "'${table[i]}' scrolled nothing"
+  done
+}
+
+case_save() {
+  start --size 400x300 "$chart"
+  local window dialog
+  window=$(window_named "chart-swapped.jpg - nphost")
+  xdotool mousemove --window "$window" 100 100 click 3
+  sleep 0.5
+  # The first item views the image; after the separator comes Save as.
+  xdotool key --delay 100 Down Down Return
+  dialog=$(window_named "Save As")
+  keys_to "$dialog" ctrl+a
+  xdotool type "$work/copy.jpg"
+  xdotool key Return
+  timeout 20 bash -c 'until [ -s "$1" ]; do sleep 0.1; done' _ "$work/copy.jpg" || fail "nothing saved"
+  sleep 0.5
+  cmp "$chart" "$work/copy.jpg" || fail "the copy differs"
+  close_and_expect "$window" 0
 }
 
 case_resize() {

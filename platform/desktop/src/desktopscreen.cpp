@@ -3,6 +3,7 @@
 // dispatches the queued messages (paints included) and copies each top-level window
 // (CaptureWindow), and only a copy that differs from the last is handed to the display.
 #include <platform/desktopscreen.h>
+#include <platform/input.h>
 #include <platform/windows_system.h>
 
 #include "text.h"
@@ -32,6 +33,31 @@ SIZE SizeOf(HWND hwnd) {
   RECT rect{};
   GetWindowRect(hwnd, &rect);
   return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+UINT Modifiers(guint state) {
+  return ((state & GDK_SHIFT_MASK) != 0 ? MK_SHIFT : 0) |
+         ((state & GDK_CONTROL_MASK) != 0 ? MK_CONTROL : 0);
+}
+
+// The virtual key of a key of the keyboard; 0 for one the system has no use for.
+UINT VirtualKey(guint keyval) {
+  static const std::pair<guint, UINT> kKeys[] = {
+      {GDK_KEY_BackSpace, VK_BACK},  {GDK_KEY_Tab, VK_TAB},        {GDK_KEY_Return, VK_RETURN},
+      {GDK_KEY_KP_Enter, VK_RETURN}, {GDK_KEY_Escape, VK_ESCAPE},  {GDK_KEY_space, VK_SPACE},
+      {GDK_KEY_Page_Up, VK_PRIOR},   {GDK_KEY_Page_Down, VK_NEXT}, {GDK_KEY_End, VK_END},
+      {GDK_KEY_Home, VK_HOME},       {GDK_KEY_Left, VK_LEFT},      {GDK_KEY_Up, VK_UP},
+      {GDK_KEY_Right, VK_RIGHT},     {GDK_KEY_Down, VK_DOWN},      {GDK_KEY_Delete, VK_DELETE},
+      {GDK_KEY_Shift_L, 0x10},       {GDK_KEY_Shift_R, 0x10},      {GDK_KEY_Control_L, 0x11},
+      {GDK_KEY_Control_R, 0x11},
+  };
+  for (const auto& [key, virtualKey] : kKeys) {
+    if (key == keyval) return virtualKey;
+  }
+  const guint upper = gdk_keyval_to_upper(keyval);
+  if ((upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9')) return upper;
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return 0x70 + (keyval - GDK_KEY_F1);
+  return 0;
 }
 
 bool SamePixels(const Surface& a, const Surface& b) {
@@ -66,6 +92,14 @@ struct DesktopScreen::Window {
   static gboolean Draw(GtkWidget*, cairo_t* cr, Window* self);
   static void Allocated(GtkWidget*, GdkRectangle* allocation, Window* self);
   static gboolean CloseBox(GtkWidget*, GdkEvent*, Window* self);
+  static gboolean Focused(GtkWidget*, GdkEvent*, Window* self);
+  static gboolean Moved(GtkWidget*, GdkEventMotion* event, Window* self);
+  static gboolean Pressed(GtkWidget*, GdkEventButton* event, Window* self);
+  static gboolean Scrolled(GtkWidget*, GdkEventScroll* event, Window* self);
+  static gboolean Typed(GtkWidget*, GdkEventKey* event, Window* self);
+
+  // A point of the drawing area on the platform's screen.
+  POINT OnScreen(double x, double y) const;
 };
 
 DesktopScreen::Window::Window(DesktopScreen* owner, HWND shown)
@@ -82,6 +116,16 @@ DesktopScreen::Window::Window(DesktopScreen* owner, HWND shown)
   g_signal_connect(area, "draw", G_CALLBACK(Draw), this);
   g_signal_connect(area, "size-allocate", G_CALLBACK(Allocated), this);
   g_signal_connect(window, "delete-event", G_CALLBACK(CloseBox), this);
+  g_signal_connect(window, "focus-in-event", G_CALLBACK(Focused), this);
+  gtk_widget_add_events(area, GDK_POINTER_MOTION_MASK | GDK_BUTTON_PRESS_MASK |
+                                  GDK_BUTTON_RELEASE_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                                  GDK_KEY_RELEASE_MASK);
+  g_signal_connect(area, "motion-notify-event", G_CALLBACK(Moved), this);
+  g_signal_connect(area, "button-press-event", G_CALLBACK(Pressed), this);
+  g_signal_connect(area, "button-release-event", G_CALLBACK(Pressed), this);
+  g_signal_connect(area, "scroll-event", G_CALLBACK(Scrolled), this);
+  g_signal_connect(area, "key-press-event", G_CALLBACK(Typed), this);
+  g_signal_connect(area, "key-release-event", G_CALLBACK(Typed), this);
   Follow();
   gtk_widget_show_all(window);
   gtk_widget_grab_focus(area);
@@ -137,22 +181,90 @@ void DesktopScreen::Window::Allocated(GtkWidget*, GdkRectangle* allocation, Wind
   const auto same = [&](SIZE size) { return size.cx == given.cx && size.cy == given.cy; };
   if (same(self->size) || same(self->asked)) return;
   self->asked = given;
-  RECT rect{};
-  GetWindowRect(self->hwnd, &rect);
-  MoveWindow(self->hwnd, rect.left, rect.top, given.cx, given.cy, TRUE);
+  input::Resize(self->hwnd, given.cx, given.cy);
   self->screen->Refresh();
 }
 
 gboolean DesktopScreen::Window::CloseBox(GtkWidget*, GdkEvent*, Window* self) {
-  SendMessageA(self->hwnd, WM_CLOSE, 0, 0);
+  input::Close(self->hwnd);
   self->screen->Refresh();
   return TRUE;  // the window goes when the platform's does
+}
+
+gboolean DesktopScreen::Window::Focused(GtkWidget*, GdkEvent*, Window* self) {
+  input::Activate(self->hwnd);
+  return FALSE;
+}
+
+POINT DesktopScreen::Window::OnScreen(double x, double y) const {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return {rect.left + static_cast<LONG>(x), rect.top + static_cast<LONG>(y)};
+}
+
+gboolean DesktopScreen::Window::Moved(GtkWidget*, GdkEventMotion* event, Window* self) {
+  input::PointerMove(self->OnScreen(event->x, event->y), Modifiers(event->state));
+  self->screen->Refresh();
+  return TRUE;
+}
+
+gboolean DesktopScreen::Window::Pressed(GtkWidget*, GdkEventButton* event, Window* self) {
+  // The toolkit's own double-click events are left out: the platform counts clicks.
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE) return TRUE;
+  static const input::Button kButtons[] = {input::Button::kLeft, input::Button::kMiddle,
+                                           input::Button::kRight};
+  if (event->button < 1 || event->button > 3) return FALSE;
+  gtk_widget_grab_focus(self->area);
+  input::PointerButton(self->OnScreen(event->x, event->y), kButtons[event->button - 1],
+                       event->type == GDK_BUTTON_PRESS, Modifiers(event->state));
+  self->screen->Refresh();
+  self->screen->ScheduleRepeat();
+  return TRUE;
+}
+
+gboolean DesktopScreen::Window::Scrolled(GtkWidget*, GdkEventScroll* event, Window* self) {
+  int delta = 0;
+  if (event->direction == GDK_SCROLL_UP) delta = WHEEL_DELTA;
+  if (event->direction == GDK_SCROLL_DOWN) delta = -WHEEL_DELTA;
+  if (event->direction == GDK_SCROLL_SMOOTH)
+    delta = static_cast<int>(-event->delta_y * WHEEL_DELTA);
+  if (delta == 0) return FALSE;
+  input::Wheel(self->OnScreen(event->x, event->y), delta, Modifiers(event->state));
+  self->screen->Refresh();
+  return TRUE;
+}
+
+gboolean DesktopScreen::Window::Typed(GtkWidget*, GdkEventKey* event, Window* self) {
+  const UINT virtualKey = VirtualKey(event->keyval);
+  if (virtualKey == 0) return FALSE;
+  input::Key(virtualKey, event->type == GDK_KEY_PRESS, Modifiers(event->state));
+  self->screen->Refresh();
+  return TRUE;
 }
 
 DesktopScreen::DesktopScreen() = default;
 
 DesktopScreen::~DesktopScreen() {
   if (m_timer != 0) g_source_remove(m_timer);
+  if (m_repeat != 0) g_source_remove(m_repeat);
+}
+
+void DesktopScreen::ScheduleRepeat() {
+  if (m_repeat != 0) g_source_remove(m_repeat);
+  m_repeat = 0;
+  const DWORD delay = input::RepeatDelay();
+  if (delay == INFINITE) return;
+  m_repeat = g_timeout_add(
+      delay,
+      +[](gpointer data) {
+        auto* screen = static_cast<DesktopScreen*>(data);
+        screen->m_repeat = 0;
+        input::Repeat();
+        screen->Refresh();
+        screen->ScheduleRepeat();
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 void DesktopScreen::Pump() {

@@ -41,9 +41,12 @@ class DesktopScreen {
   void Follow();
   // Pump and Follow: what the timer does.
   void Tick();
+  // Times the auto-repeat of what the pointer holds (a scroll-bar arrow or track).
+  void ScheduleRepeat();
 
   std::vector<std::unique_ptr<Window>> m_windows;
   unsigned m_timer = 0;
+  unsigned m_repeat = 0;
 };
 
 }  // namespace platform
