@@ -152,6 +152,9 @@ GtkWidget* NewDialog(DialogRun& run) {
     if (widget != nullptr) gtk_box_pack_start(GTK_BOX(content), widget, TRUE, TRUE, 0);
   }
   g_signal_connect(dialog, "response", G_CALLBACK(Responded), &run);
+  // After the dialog's own handler has answered the close box: the window stays until
+  // the program's dialog has ended.
+  g_signal_connect(dialog, "delete-event", G_CALLBACK(gtk_true), nullptr);
   return dialog;
 }
 
