@@ -27,6 +27,18 @@ window_named() {
     fail "no window '$1'"
 }
 
+# Does ACTION (a shell command) until a window titled TITLE shows, up to ten times, so
+# a slow machine has time to open a menu or list printers; prints the window's id.
+until_window() {
+  local title=$1 action=$2 i
+  for ((i = 0; i < 10; ++i)); do
+    eval "$action"
+    timeout 3 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 &&
+      return 0
+  done
+  fail "no window '$title' after: $action"
+}
+
 # Gives WINDOW the keyboard and presses KEYS.
 keys_to() {
   local window=$1

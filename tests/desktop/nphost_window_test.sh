@@ -9,7 +9,8 @@
 #   save     a right click shows the menu; Save as and a typed path write a byte copy
 #   resize   a window made larger is laid out again and the plug-in told its new size
 #   print    the script's print request opens the print dialog; Enter prints to a file
-#   broken   a broken file's message box appears and Enter closes it
+#   broken   a broken file's message box appears and Enter closes it (the window's
+#            close box waits till then)
 #   close    closing both windows destroys every instance and ends the run with 0
 set -euo pipefail
 bin=$1 src=$2 case=$3
@@ -91,11 +92,9 @@ case_save() {
   start --size 400x300 "$chart"
   local window dialog
   window=$(window_named "chart-swapped.jpg - nphost")
-  xdotool mousemove --window "$window" 100 100 click 3
-  sleep 0.5
   # The first item views the image; after the separator comes Save as.
-  xdotool key --delay 100 Down Down Return
-  dialog=$(window_named "Save As")
+  dialog=$(until_window "Save As" "xdotool key Escape mousemove --window $window 100 100 \
+    click 3 sleep 0.5 key --delay 100 Down Down Return")
   keys_to "$dialog" ctrl+a
   xdotool type "$work/copy.jpg"
   xdotool key Return
@@ -127,10 +126,15 @@ case_print() {
   local window dialog
   window=$(window_named "chart-swapped.jpg - nphost")
   dialog=$(window_named "Print")
-  sleep 1  # the dialog lists its printers: the file's is the first
-  xdotool mousemove --window "$dialog" 80 86 click 1
-  keys_to "$dialog" Return
+  # Once the dialog lists its printers (the file's is the first), one is chosen and
+  # Enter prints; until then Enter does nothing.
   local i
+  for ((i = 0; i < 20; ++i)); do
+    xdotool mousemove --window "$dialog" 80 86 click 1
+    keys_to "$dialog" Return
+    xdotool search --onlyvisible --name "^Print\$" >/dev/null || break
+    sleep 0.5
+  done
   for ((i = 0; i < 100; ++i)); do
     grep -q '"print-job"' "$work/messages.json" && break
     sleep 0.1
@@ -149,6 +153,11 @@ case_broken() {
   caption=$(timeout 20 bash -c 'until grep -o "\"caption\":\"[^\"]*\"" "$1"; do sleep 0.1; done' \
               _ "$work/messages.json" | head -n 1 | cut -d'"' -f4)
   box=$(window_named "$caption")
+  # The window's close box does nothing while the plug-in is inside its message box
+  # (the toolkit holds back the close of a window behind a modal dialog).
+  "$bin/close-window" "$window"
+  sleep 0.3
+  kill -0 "$pid" 2>/dev/null || fail "nphost ended under its message box"
   keys_to "$box" Return
   local i
   for ((i = 0; i < 50; ++i)); do
