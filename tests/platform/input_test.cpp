@@ -135,19 +135,22 @@ TEST_F(InputTest, HeldTrackPagesUntilTheThumbReachesThePointer) {
 TEST_F(InputTest, DraggedThumbTracksInProportionThenSetsThePosition) {
   HWND hwnd = ScrollingWindow();
   Press(At(hwnd, 90, 22));  // the thumb is y 17..27
+  // Far from the bar (8 widths across, 2 along) the thumb goes back to the position.
   const struct {
-    int y;
+    int x, y;
     int position;
-  } moves[] = {{22, 0}, {74, 45}, {75, 45}, {76, 46}, {21, 0}, {300, 90}, {127, 90}, {126, 89}};
+  } moves[] = {{90, 22, 0},    {90, 74, 45},  {90, 75, 45}, {90, 76, 46},
+               {90, 21, 0},    {90, 183, 90}, {90, 184, 0}, {90, 127, 90},
+               {-53, 127, 90}, {-54, 127, 0}, {90, 126, 89}};
   std::string expected;
   int last = 0;
   for (const auto& move : moves) {
-    platform::input::PointerMove(At(hwnd, 90, move.y), 0);
+    platform::input::PointerMove(At(hwnd, move.x, move.y), 0);
     if (move.position != last) expected += "5:" + std::to_string(move.position) + " ";
     last = move.position;
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS | SIF_POS, 0, 0, 0, 0, 0};
     GetScrollInfo(hwnd, SB_VERT, &info);
-    EXPECT_EQ(info.nTrackPos, move.position) << "at y " << move.y;
+    EXPECT_EQ(info.nTrackPos, move.position) << "at " << move.x << ", " << move.y;
     EXPECT_EQ(info.nPos, 0);
   }
   EXPECT_EQ(platform::input::RepeatDelay(), INFINITE);

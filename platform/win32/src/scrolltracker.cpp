@@ -112,12 +112,29 @@ void ScrollTracker::Send(int code, int position) {
   SendMessageA(m_hwnd, m_bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, position), 0);
 }
 
+bool ScrollTracker::NearTheBar(const Window& window) const {
+  const RECT r = BarRect(window, m_bar);
+  const POINT p = InWindow(window, m_pointer);
+  const bool vertical = m_bar == SB_VERT;
+  const long long across = 8LL * (vertical ? r.right - r.left : r.bottom - r.top);
+  const long long along = 2LL * (vertical ? r.right - r.left : r.bottom - r.top);
+  const long long dx = vertical ? across : along;
+  const long long dy = vertical ? along : across;
+  return p.x >= r.left - dx && p.x < r.right + dx && p.y >= r.top - dy && p.y < r.bottom + dy;
+}
+
 void ScrollTracker::FollowPointer(Window& window) {
   ScrollBar& state = window.bars[m_bar];
   const int length = Length(window);
-  state.dragThumb = std::max(Along(window, m_pointer) - m_grab, 0);
-  state.dragThumb = ThumbOf(state, length).start;  // kept within the track
-  const int position = PositionOfThumb(state, length, state.dragThumb);
+  int position = state.pos;
+  if (NearTheBar(window)) {
+    state.dragThumb = std::max(Along(window, m_pointer) - m_grab, 0);
+    state.dragThumb = ThumbOf(state, length).start;  // kept within the track
+    position = PositionOfThumb(state, length, state.dragThumb);
+  } else {
+    state.dragThumb = -1;
+    state.dragThumb = ThumbOf(state, length).start;  // where the position puts it
+  }
   WindowManager::Get().DrawFrame(window);
   if (position == state.trackPos) return;
   state.trackPos = position;
