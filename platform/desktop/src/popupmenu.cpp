@@ -29,6 +29,23 @@ GtkWidget* ItemOf(const MenuItem& item, MenuRun& run) {
   return widget;
 }
 
+// At the pointer: for a click, where the click was; for a menu the program asks for on
+// its own (no event is being handled), where the pointer is now.
+void Popup(GtkMenu* menu) {
+  if (GdkEvent* event = gtk_get_current_event()) {
+    gtk_menu_popup_at_pointer(menu, event);
+    gdk_event_free(event);
+    return;
+  }
+  GdkDevice* pointer =
+      gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+  GdkScreen* screen = nullptr;
+  GdkRectangle at{0, 0, 1, 1};
+  gdk_device_get_position(pointer, &screen, &at.x, &at.y);
+  gtk_menu_popup_at_rect(menu, gdk_screen_get_root_window(screen), &at, GDK_GRAVITY_NORTH_WEST,
+                         GDK_GRAVITY_NORTH_WEST, nullptr);
+}
+
 }  // namespace
 
 UINT RunPopupMenu(const MenuQuestion& question) {
@@ -47,7 +64,7 @@ UINT RunPopupMenu(const MenuQuestion& question) {
                          run);
                    }),
                    &run);
-  gtk_menu_popup_at_pointer(GTK_MENU(menu), nullptr);
+  Popup(GTK_MENU(menu));
   if (gtk_widget_get_visible(menu)) run.loop.Run();
   gtk_widget_destroy(menu);
   return run.chosen;
