@@ -2,6 +2,8 @@
 // does, so the screen looks: after every input it delivers and on a short timer it
 // dispatches the queued messages (paints included) and copies each top-level window
 // (CaptureWindow), and only a copy that differs from the last is handed to the display.
+// The toolkit's handlers do only that (Tick); they never run the toolkit's loop again
+// inside themselves, so a quick pointer cannot stack handlers up.
 #include <platform/desktopscreen.h>
 #include <platform/input.h>
 #include <platform/windows_system.h>
@@ -182,12 +184,12 @@ void DesktopScreen::Window::Allocated(GtkWidget*, GdkRectangle* allocation, Wind
   if (same(self->size) || same(self->asked)) return;
   self->asked = given;
   input::Resize(self->hwnd, given.cx, given.cy);
-  self->screen->Refresh();
+  self->screen->Tick();
 }
 
 gboolean DesktopScreen::Window::CloseBox(GtkWidget*, GdkEvent*, Window* self) {
   input::Close(self->hwnd);
-  self->screen->Refresh();
+  self->screen->Tick();
   return TRUE;  // the window goes when the platform's does
 }
 
@@ -204,7 +206,7 @@ POINT DesktopScreen::Window::OnScreen(double x, double y) const {
 
 gboolean DesktopScreen::Window::Moved(GtkWidget*, GdkEventMotion* event, Window* self) {
   input::PointerMove(self->OnScreen(event->x, event->y), Modifiers(event->state));
-  self->screen->Refresh();
+  self->screen->Tick();
   return TRUE;
 }
 
@@ -217,8 +219,10 @@ gboolean DesktopScreen::Window::Pressed(GtkWidget*, GdkEventButton* event, Windo
   gtk_widget_grab_focus(self->area);
   input::PointerButton(self->OnScreen(event->x, event->y), kButtons[event->button - 1],
                        event->type == GDK_BUTTON_PRESS, Modifiers(event->state));
-  self->screen->Refresh();
-  self->screen->ScheduleRepeat();
+  // The click may have closed the window, and self with it.
+  DesktopScreen* screen = self->screen;
+  screen->ScheduleRepeat();
+  screen->Tick();
   return TRUE;
 }
 
@@ -230,7 +234,7 @@ gboolean DesktopScreen::Window::Scrolled(GtkWidget*, GdkEventScroll* event, Wind
     delta = static_cast<int>(-event->delta_y * WHEEL_DELTA);
   if (delta == 0) return FALSE;
   input::Wheel(self->OnScreen(event->x, event->y), delta, Modifiers(event->state));
-  self->screen->Refresh();
+  self->screen->Tick();
   return TRUE;
 }
 
@@ -238,7 +242,7 @@ gboolean DesktopScreen::Window::Typed(GtkWidget*, GdkEventKey* event, Window* se
   const UINT virtualKey = VirtualKey(event->keyval);
   if (virtualKey == 0) return FALSE;
   input::Key(virtualKey, event->type == GDK_KEY_PRESS, Modifiers(event->state));
-  self->screen->Refresh();
+  self->screen->Tick();
   return TRUE;
 }
 
@@ -260,7 +264,7 @@ void DesktopScreen::ScheduleRepeat() {
         auto* screen = static_cast<DesktopScreen*>(data);
         screen->m_repeat = 0;
         input::Repeat();
-        screen->Refresh();
+        screen->Tick();
         screen->ScheduleRepeat();
         return G_SOURCE_REMOVE;
       },
