@@ -6,7 +6,8 @@
 #   pixels   the window shows the client pixels of the off-screen screenshot of the run
 #   scroll   the scroll bar's arrow, track and thumb and the wheel scroll the picture as
 #            the scroll messages they stand for do in an off-screen run
-#   save     a right click shows the menu; Save as and a typed path write a byte copy
+#   save     a right click shows the menu; Save as and a typed path write a byte copy,
+#            and saving over it again asks first
 #   resize   a window made larger is laid out again and the plug-in told its new size
 #   print    the script's print request opens the print dialog; Enter prints to a file
 #   broken   a broken file's message box appears and Enter closes it (the window's
@@ -88,19 +89,45 @@ vscroll linedown"
   done
 }
 
-case_save() {
-  start --size 400x300 "$chart"
-  local window dialog
-  window=$(window_named "chart-swapped.jpg - nphost")
+# Right-clicks WINDOW, chooses Save as and types PATH into the file chooser; prints the
+# chooser's id.
+save_as() {
+  local dialog
   # The first item views the image; after the separator comes Save as.
-  dialog=$(until_window "Save As" "xdotool key Escape mousemove --window $window 100 100 \
+  dialog=$(until_window "Save As" "xdotool key Escape mousemove --window $1 100 100 \
     click 3 sleep 0.5 key --delay 100 Down Down Return")
   keys_to "$dialog" ctrl+a
-  xdotool type "$work/copy.jpg"
+  xdotool type "$2"
   xdotool key Return
+  echo "$dialog"
+}
+
+case_save() {
+  start --size 400x300 "$chart"
+  local window
+  window=$(window_named "chart-swapped.jpg - nphost")
+  save_as "$window" "$work/copy.jpg" >/dev/null
   timeout 20 bash -c 'until [ -s "$1" ]; do sleep 0.1; done' _ "$work/copy.jpg" || fail "nothing saved"
   sleep 0.5
   cmp "$chart" "$work/copy.jpg" || fail "the copy differs"
+  # Saving over it asks first (the box takes the dialog's title): No keeps the file,
+  # Yes replaces it.
+  local answer kept chooser box i
+  for answer in alt+n alt+y; do
+    echo kept >"$work/copy.jpg"
+    chooser=$(save_as "$window" "$work/copy.jpg")
+    for ((i = 0; i < 50; ++i)); do
+      box=$(xdotool search --onlyvisible --name "^Save As\$" | grep -vx "$chooser" | head -n 1) &&
+        break
+      sleep 0.1
+    done
+    [ -n "$box" ] || fail "no question before saving over the file"
+    keys_to "$box" "$answer"
+    sleep 0.5
+    kept=$(head -c 4 "$work/copy.jpg")
+    [ "$answer" = alt+n ] && [ "$kept" != kept ] && fail "No replaced the file"
+    [ "$answer" = alt+y ] && ! cmp -s "$chart" "$work/copy.jpg" && fail "Yes did not replace it"
+  done
   close_and_expect "$window" 0
 }
 
