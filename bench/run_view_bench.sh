@@ -12,6 +12,9 @@
 #
 #   bench/run_view_bench.sh [BUILD_DIR] [IN.jpg] [RUNS]
 set -euo pipefail
+# Off-screen like its peers, even in a desktop session, where nphost and SCRNPICK would
+# open windows and wait for a person.
+unset DISPLAY WAYLAND_DISPLAY
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/default}")
 jpeg=${2:-bench/data/photo12.jpg}
