@@ -157,9 +157,10 @@ case_print() {
   # Enter prints; until then Enter does nothing.
   local i
   for ((i = 0; i < 20; ++i)); do
-    xdotool mousemove --window "$dialog" 80 86 click 1
-    keys_to "$dialog" Return
     xdotool search --onlyvisible --name "^Print\$" >/dev/null || break
+    # The dialog may go while this runs.
+    xdotool windowfocus --sync "$dialog" mousemove --window "$dialog" 80 86 click 1 \
+      key Return 2>/dev/null || true
     sleep 0.5
   done
   for ((i = 0; i < 100; ++i)); do

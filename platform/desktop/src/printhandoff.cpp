@@ -76,8 +76,7 @@ std::string ToWindows(const char* utf8) {
 }  // namespace
 
 PrintHandoff::~PrintHandoff() {
-  if (m_listening) SetPrintJobListener(m_previous);
-  for (auto& [pdf, to] : m_pending) {
+  for (auto& [pdf, to] : *m_pending) {
     g_unlink(pdf.c_str());
     g_object_unref(to.printer);
     g_object_unref(to.settings);
@@ -114,8 +113,8 @@ std::optional<PrintAnswer> PrintHandoff::Choose(const PrintQuestion& question) {
       answer->printer.output = TemporaryPdf();
       // The pages hold every copy already.
       gtk_print_settings_set_n_copies(settings, 1);
-      m_pending[answer->printer.output] = {GTK_PRINTER(g_object_ref(printer)), settings,
-                                           GTK_PAGE_SETUP(g_object_ref(page))};
+      (*m_pending)[answer->printer.output] = {GTK_PRINTER(g_object_ref(printer)), settings,
+                                              GTK_PAGE_SETUP(g_object_ref(page))};
       settings = nullptr;
       Listen();
     }
@@ -129,17 +128,19 @@ std::optional<PrintAnswer> PrintHandoff::Choose(const PrintQuestion& question) {
 void PrintHandoff::Listen() {
   if (m_listening) return;
   m_listening = true;
-  m_previous = SetPrintJobListener([this](const PrintJobRecord& job) {
-    if (m_previous) m_previous(job);
-    JobEnded(job);
-  });
+  const PrintJobListener previous = SetPrintJobListener({});
+  SetPrintJobListener(
+      [previous, weak = std::weak_ptr<Pending>(m_pending)](const PrintJobRecord& job) {
+        if (previous) previous(job);
+        if (const std::shared_ptr<Pending> pending = weak.lock()) JobEnded(*pending, job);
+      });
 }
 
-void PrintHandoff::JobEnded(const PrintJobRecord& job) {
-  const auto pending = m_pending.find(job.output);
-  if (pending == m_pending.end()) return;
-  const Destination to = pending->second;
-  m_pending.erase(pending);
+void PrintHandoff::JobEnded(Pending& pending, const PrintJobRecord& job) {
+  const auto waiting = pending.find(job.output);
+  if (waiting == pending.end()) return;
+  const Destination to = waiting->second;
+  pending.erase(waiting);
   if (job.ended && !job.aborted && !job.files.empty())
     Send(Utf8FromWindows(job.documentName), job.output, to);
   g_unlink(job.output.c_str());

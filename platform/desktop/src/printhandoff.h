@@ -11,6 +11,7 @@
 #include <gtk/gtkunixprint.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,14 +34,17 @@ class PrintHandoff {
     GtkPageSetup* pageSetup;
   };
 
+  // Temporary PDFs waiting for their job to end, and where each goes. The print-job
+  // listener shares it, so a listener left installed after the hand-off has gone (the
+  // program may have replaced and restored listeners since) finds nothing to send.
+  using Pending = std::map<std::string, Destination>;
+
   void Listen();
-  void JobEnded(const PrintJobRecord& job);
+  static void JobEnded(Pending& pending, const PrintJobRecord& job);
   static void Send(const std::string& title, const std::string& pdf, const Destination& to);
 
-  // Temporary PDFs waiting for their job to end, and where each goes.
-  std::map<std::string, Destination> m_pending;
+  std::shared_ptr<Pending> m_pending = std::make_shared<Pending>();
   bool m_listening = false;
-  PrintJobListener m_previous;
   GtkPrintSettings* m_lastSettings = nullptr;
 };
 
