@@ -26,13 +26,14 @@ start() {
   pid=$!
 }
 
-# The settled picture of WINDOW, written to FILE: taken until two in a row agree.
+# The settled picture of WINDOW, written to FILE: taken until two in a row agree and
+# show more than one colour (a window not painted yet is all white).
 snapshot() {
   local previous="" now i
-  for ((i = 0; i < 50; ++i)); do
+  for ((i = 0; i < 100; ++i)); do
     import -window "$1" "$2" 2>/dev/null || true
     now=$(md5sum <"$2")
-    [ "$now" = "$previous" ] && return 0
+    [ "$now" = "$previous" ] && [ "$(identify -format %k "$2")" -gt 1 ] && return 0
     previous=$now
     sleep 0.2
   done
@@ -112,7 +113,7 @@ case_save() {
   cmp "$chart" "$work/copy.jpg" || fail "the copy differs"
   # Saving over it asks first (the box takes the dialog's title): No keeps the file,
   # Yes replaces it.
-  local answer kept chooser box i
+  local answer chooser box i
   for answer in alt+n alt+y; do
     echo kept >"$work/copy.jpg"
     chooser=$(save_as "$window" "$work/copy.jpg")
@@ -123,10 +124,17 @@ case_save() {
     done
     [ -n "$box" ] || fail "no question before saving over the file"
     keys_to "$box" "$answer"
-    sleep 0.5
-    kept=$(head -c 4 "$work/copy.jpg")
-    [ "$answer" = alt+n ] && [ "$kept" != kept ] && fail "No replaced the file"
-    [ "$answer" = alt+y ] && ! cmp -s "$chart" "$work/copy.jpg" && fail "Yes did not replace it"
+    if [ "$answer" = alt+y ]; then
+      timeout 20 bash -c 'until cmp -s "$1" "$2"; do sleep 0.1; done' _ "$chart" \
+        "$work/copy.jpg" || fail "Yes did not replace the file"
+    else
+      for ((i = 0; i < 100; ++i)); do
+        xdotool search --onlyvisible --name "^Save As\$" >/dev/null || break
+        sleep 0.1
+      done
+      sleep 0.5
+      [ "$(head -c 4 "$work/copy.jpg")" = kept ] || fail "No replaced the file"
+    fi
   done
   close_and_expect "$window" 0
 }
