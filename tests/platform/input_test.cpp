@@ -245,6 +245,25 @@ TEST_F(InputTest, ButtonsReachTheWindowUnderThePointerInClientCoordinates) {
                  "move");
 }
 
+TEST_F(InputTest, TheActiveWindowIsOverTheOthers) {
+  HWND older = Top(0, 0, 100, 100);
+  HWND newer = Top(50, 0, 100, 100);
+  auto pressed = [] {
+    Log().clear();
+    Press({70, 10});
+    Release({70, 10});
+    return Only({WM_LBUTTONDOWN}).at(0).hwnd;
+  };
+  EXPECT_EQ(pressed(), newer);
+  platform::input::Activate(older);
+  EXPECT_EQ(pressed(), older);
+  EXPECT_EQ(pressed(), older);
+  HWND newest = Top(60, 0, 100, 100);  // a new window comes up active
+  EXPECT_EQ(pressed(), newest);
+  platform::input::Activate(newer);
+  EXPECT_EQ(pressed(), newer);
+}
+
 TEST_F(InputTest, SecondPressInTimeAndPlaceIsADoubleClickOnDoubleClickClasses) {
   WNDCLASSA wc{};
   wc.style = CS_DBLCLKS;
