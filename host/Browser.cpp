@@ -283,6 +283,8 @@ int Browser::Play(const std::vector<ScriptLine>& script) {
 
 void Browser::Act(Instance& instance, const ScriptAction& action) {
   const HWND hwnd = instance.Window();
+  // The person works in the instance's tab: its window comes to the top.
+  platform::input::Activate(TabOf(instance).window);
   std::visit(Overloaded{
                  [&](const ResizeWindow& resize) {
                    instance.Resize(resize.width, resize.height);

@@ -386,7 +386,11 @@ TEST_F(NphostTest, APageLaysItsEmbedsOutOneUnderTheOther) {
 // numbered across the windows and each window has its own screenshot.
 TEST_F(NphostTest, SeveralFilesOpenInWindowsOfTheirOwnInOneLoad) {
   const std::string page = m_dir.Write("page.html", "<embed src=M0A1B2C3.JPG width=100 height=50>");
-  const Outcome outcome = RunScript(page, "instance 2\nlclick 1 1\npalette-changed other\n",
+  // The windows stand at one place: input for an instance goes to its window's tab.
+  const Outcome outcome = RunScript(page,
+                                    "instance 2\nlclick 1 1\npalette-changed other\n"
+                                    "instance 1\npointer down 5 6\npointer up 5 6\n"
+                                    "instance 2\npointer down 3 4\npointer up 3 4\n",
                                     {"--size", "320x240", m_image});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   const std::vector<std::string> calls = Calls();
@@ -398,6 +402,8 @@ TEST_F(NphostTest, SeveralFilesOpenInWindowsOfTheirOwnInOneLoad) {
   EXPECT_TRUE(Contains(calls, "#2 NPP_SetWindow window=set x=8 y=8 width=100 height=50"));
   EXPECT_TRUE(Contains(calls, "#2 WM_LBUTTONDOWN x=1 y=1"));
   EXPECT_TRUE(Contains(calls, "#2 WM_PALETTECHANGED by=other"));
+  EXPECT_TRUE(Contains(calls, "#1 WM_LBUTTONDOWN x=5 y=6"));
+  EXPECT_TRUE(Contains(calls, "#2 WM_LBUTTONDOWN x=3 y=4"));
   EXPECT_EQ(CountPrefix(calls, "#3 "), 0u);
 
   const Png first = ReadPng(m_screenshot);

@@ -104,23 +104,32 @@ TEST_F(InputTest, ArrowClickScrollsOneLineAndHeldArrowRepeats) {
   EXPECT_EQ(Only({WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}).size(), 1u);
   Log().clear();
 
+  // Held with the pointer on it, the arrow is flat and its triangle moves down a pixel.
   Press(At(hwnd, 90, 5));
+  EXPECT_EQ(PixelOf(hwnd, 84, 1), kSilver);
+  EXPECT_EQ(PixelOf(hwnd, 91, 6), kSilver);  // the tip was here
+  EXPECT_EQ(PixelOf(hwnd, 92, 7), kBlack);
   EXPECT_EQ(platform::input::RepeatDelay(), 200u);
   platform::input::Repeat();
   EXPECT_EQ(platform::input::RepeatDelay(), 50u);
   platform::input::Repeat();
   platform::input::PointerMove(At(hwnd, 40, 5), 0);  // off the arrow: it pauses
+  EXPECT_EQ(PixelOf(hwnd, 84, 1), kWhite);
   platform::input::Repeat();
   platform::input::PointerMove(At(hwnd, 90, 6), 0);
   platform::input::Repeat();
   Release(At(hwnd, 90, 6));
   EXPECT_EQ(Scrolls(), "0:0 0:0 0:0 0:0 8:0");
+  EXPECT_EQ(PixelOf(hwnd, 84, 1), kWhite);
+  EXPECT_EQ(PixelOf(hwnd, 91, 6), kBlack);
   EXPECT_EQ(platform::input::RepeatDelay(), INFINITE);
 }
 
 TEST_F(InputTest, HeldTrackPagesUntilTheThumbReachesThePointer) {
   HWND hwnd = ScrollingWindow();
   Press(At(hwnd, 90, 97));
+  EXPECT_EQ(PixelOf(hwnd, 91, 97), kBlack);  // the held track, below the thumb
+  EXPECT_EQ(PixelOf(hwnd, 92, 97), kBlack);
   for (int i = 0; i < 10; ++i) platform::input::Repeat();
   Release(At(hwnd, 90, 97));
   // Position 60 puts the thumb at y 87..97, under the pointer: six pages in all.
@@ -234,6 +243,25 @@ TEST_F(InputTest, ButtonsReachTheWindowUnderThePointerInClientCoordinates) {
   platform::input::PointerMove(At(newer, 3, 4), MK_SHIFT);
   ExpectSequence({{WM_NCHITTEST, newer}, {WM_MOUSEMOVE, newer, MK_SHIFT, MAKELPARAM(2, 3)}},
                  "move");
+}
+
+TEST_F(InputTest, TheActiveWindowIsOverTheOthers) {
+  HWND older = Top(0, 0, 100, 100);
+  HWND newer = Top(50, 0, 100, 100);
+  auto pressed = [] {
+    Log().clear();
+    Press({70, 10});
+    Release({70, 10});
+    return Only({WM_LBUTTONDOWN}).at(0).hwnd;
+  };
+  EXPECT_EQ(pressed(), newer);
+  platform::input::Activate(older);
+  EXPECT_EQ(pressed(), older);
+  EXPECT_EQ(pressed(), older);
+  HWND newest = Top(60, 0, 100, 100);  // a new window comes up active
+  EXPECT_EQ(pressed(), newest);
+  platform::input::Activate(newer);
+  EXPECT_EQ(pressed(), newer);
 }
 
 TEST_F(InputTest, SecondPressInTimeAndPlaceIsADoubleClickOnDoubleClickClasses) {

@@ -26,7 +26,6 @@ RECT BarRect(const Window& window, int bar);
 RECT CornerRect(const Window& window);
 
 // The part of a bar under a point (window coordinates).
-enum class BarPart { kNone, kLineUp, kPageUp, kThumb, kPageDown, kLineDown };
 BarPart BarPartAt(const Window& window, int bar, POINT point);
 
 // The position a thumb starting at thumbStart pixels along the bar stands for,

@@ -59,11 +59,23 @@ class Painter {
     Fill({r.right - 1, r.top, r.right, r.bottom}, GetSysColor(COLOR_3DDKSHADOW));
   }
 
-  // A black triangle of four rows (1, 3, 5, 7 pixels) centred in r.
-  void ArrowButton(const RECT& r, Arrow arrow) {
-    Button(r);
-    const int cx = (r.left + r.right) / 2;
-    const int cy = (r.top + r.bottom) / 2;
+  // A pressed button: flat, with a shadow-coloured edge.
+  void PressedButton(const RECT& r) {
+    Fill(r, GetSysColor(COLOR_BTNSHADOW));
+    Fill({r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, GetSysColor(COLOR_BTNFACE));
+  }
+
+  // A black triangle of four rows (1, 3, 5, 7 pixels) centred in r; pressed, the button
+  // is flat and the triangle one pixel lower and to the right.
+  void ArrowButton(const RECT& r, Arrow arrow, bool pressed) {
+    const int shift = pressed ? 1 : 0;
+    if (pressed) {
+      PressedButton(r);
+    } else {
+      Button(r);
+    }
+    const int cx = (r.left + r.right) / 2 + shift;
+    const int cy = (r.top + r.bottom) / 2 + shift;
     const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
     for (int i = 0; i < 4; ++i) {
       for (int j = -i; j <= i; ++j) {
@@ -102,10 +114,19 @@ void PaintBar(Painter& painter, const RECT& r, const ScrollBar& bar, bool vertic
                     : RECT{r.left + from, r.top, r.left + to, r.bottom};
   };
   painter.Trough(along(arrow, length - arrow));
-  painter.ArrowButton(along(0, arrow), vertical ? Arrow::Up : Arrow::Left);
-  painter.ArrowButton(along(length - arrow, length), vertical ? Arrow::Down : Arrow::Right);
+  painter.ArrowButton(along(0, arrow), vertical ? Arrow::Up : Arrow::Left,
+                      bar.pressed == BarPart::kLineUp);
+  painter.ArrowButton(along(length - arrow, length), vertical ? Arrow::Down : Arrow::Right,
+                      bar.pressed == BarPart::kLineDown);
   Thumb thumb = ThumbOf(bar, length);
-  if (thumb.length > 0) painter.Button(along(thumb.start, thumb.start + thumb.length));
+  if (thumb.length == 0) return;
+  painter.Button(along(thumb.start, thumb.start + thumb.length));
+  // The held part of the track is dark between the thumb and the arrow.
+  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
+  if (bar.pressed == BarPart::kPageUp) painter.Fill(along(arrow, thumb.start), dark);
+  if (bar.pressed == BarPart::kPageDown) {
+    painter.Fill(along(thumb.start + thumb.length, length - arrow), dark);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Raw input into window messages. The window under the pointer is found through the
-// window tree, top-level windows newest first and children last-made first, since
-// later windows are drawn over earlier ones; a disabled child lets its parent have the
+// window tree: the active top-level window first, as Windows raises the window it
+// activates, then the others newest first, and children last-made first, since later
+// windows are drawn over earlier ones; a disabled child lets its parent have the
 // input, a disabled top-level window gets none. The window's own procedure answers
 // WM_NCHITTEST, so a subclass can change what a point hits.
 //
@@ -99,17 +100,6 @@ HWND Deepest(HWND hwnd, POINT screen) {
   return hwnd;
 }
 
-HWND WindowAt(POINT screen) {
-  WindowManager& wm = WindowManager::Get();
-  const std::vector<HWND>& tops = wm.TopLevels();
-  for (auto top = tops.rbegin(); top != tops.rend(); ++top) {
-    const Window* window = wm.Find(*top);
-    if (!Contains(WindowOnScreen(*window), screen)) continue;
-    return (window->style & WS_DISABLED) != 0 ? nullptr : Deepest(*top, screen);
-  }
-  return nullptr;
-}
-
 LPARAM PointParam(POINT p) { return MAKELPARAM(p.x, p.y); }
 
 POINT Clamped(POINT p) {
@@ -148,6 +138,25 @@ void MakeActive(HWND topLevel) {
   const std::vector<HWND>& tops = WindowManager::Get().TopLevels();
   state.active = topLevel;
   state.newestAtActivation = tops.empty() ? nullptr : tops.back();
+}
+
+// The top-level windows from the top down: the active one, then the others newest first.
+std::vector<HWND> ZOrder() {
+  const std::vector<HWND>& tops = WindowManager::Get().TopLevels();
+  std::vector<HWND> order(tops.rbegin(), tops.rend());
+  const auto active = std::find(order.begin(), order.end(), ActiveWindow());
+  if (active != order.end()) std::rotate(order.begin(), active, active + 1);
+  return order;
+}
+
+HWND WindowAt(POINT screen) {
+  WindowManager& wm = WindowManager::Get();
+  for (HWND top : ZOrder()) {
+    const Window* window = wm.Find(top);
+    if (!Contains(WindowOnScreen(*window), screen)) continue;
+    return (window->style & WS_DISABLED) != 0 ? nullptr : Deepest(top, screen);
+  }
+  return nullptr;
 }
 
 HWND FocusWindow() {

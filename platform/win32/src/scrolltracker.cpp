@@ -21,6 +21,10 @@ int CodeOf(BarPart part) {
   }
 }
 
+void SendScroll(HWND hwnd, int bar, int code, int position) {
+  SendMessageA(hwnd, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, position), 0);
+}
+
 }  // namespace
 
 ScrollTracker& ScrollTracker::Get() {
@@ -41,6 +45,7 @@ void ScrollTracker::Start(HWND hwnd, int bar, POINT screen) {
     return;
   }
   if (m_part != BarPart::kThumb) {
+    ShowPressed(*window);
     Send(CodeOf(m_part));
     return;
   }
@@ -54,7 +59,12 @@ void ScrollTracker::Start(HWND hwnd, int bar, POINT screen) {
 void ScrollTracker::Move(POINT screen) {
   m_pointer = screen;
   Window* window = Tracked();
-  if (window != nullptr && m_part == BarPart::kThumb) FollowPointer(*window);
+  if (window == nullptr) return;
+  if (m_part == BarPart::kThumb) {
+    FollowPointer(*window);
+  } else {
+    ShowPressed(*window);
+  }
 }
 
 void ScrollTracker::Release() {
@@ -62,13 +72,12 @@ void ScrollTracker::Release() {
   if (window == nullptr) return;
   if (m_part == BarPart::kThumb) {
     Send(SB_THUMBPOSITION, window->bars[m_bar].trackPos);
-    window = Tracked();
-    if (window == nullptr) return;
-    window->bars[m_bar].dragThumb = -1;
-    WindowManager::Get().DrawFrame(*window);
+    if (Tracked() == nullptr) return;
   }
-  Send(SB_ENDSCROLL);
+  const HWND hwnd = m_hwnd;
+  const int bar = m_bar;
   End();
+  SendScroll(hwnd, bar, SB_ENDSCROLL, 0);
 }
 
 DWORD ScrollTracker::RepeatDelay() const {
@@ -83,6 +92,8 @@ void ScrollTracker::Repeat() {
   // A held track stops once the thumb reaches the pointer; an arrow pauses while the
   // pointer is off it.
   if (BarPartAt(*window, m_bar, InWindow(*window, m_pointer)) == m_part) Send(CodeOf(m_part));
+  window = Tracked();
+  if (window != nullptr) ShowPressed(*window);
 }
 
 Window* ScrollTracker::Tracked() {
@@ -108,9 +119,7 @@ int ScrollTracker::Length(const Window& window) const {
   return m_bar == SB_VERT ? r.bottom - r.top : r.right - r.left;
 }
 
-void ScrollTracker::Send(int code, int position) {
-  SendMessageA(m_hwnd, m_bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, position), 0);
-}
+void ScrollTracker::Send(int code, int position) { SendScroll(m_hwnd, m_bar, code, position); }
 
 bool ScrollTracker::NearTheBar(const Window& window) const {
   const RECT r = BarRect(window, m_bar);
@@ -141,9 +150,22 @@ void ScrollTracker::FollowPointer(Window& window) {
   Send(SB_THUMBTRACK, position);
 }
 
+void ScrollTracker::ShowPressed(Window& window) {
+  ScrollBar& state = window.bars[m_bar];
+  const bool on = BarPartAt(window, m_bar, InWindow(window, m_pointer)) == m_part;
+  const BarPart pressed = on ? m_part : BarPart::kNone;
+  if (state.pressed == pressed) return;
+  state.pressed = pressed;
+  WindowManager::Get().DrawFrame(window);
+}
+
 void ScrollTracker::End() {
   Window* window = WindowManager::Get().Find(m_hwnd);
-  if (window != nullptr) window->bars[m_bar].dragThumb = -1;
+  if (window != nullptr) {
+    window->bars[m_bar].dragThumb = -1;
+    window->bars[m_bar].pressed = BarPart::kNone;
+    WindowManager::Get().DrawFrame(*window);
+  }
   m_hwnd = nullptr;
   m_part = BarPart::kNone;
 }

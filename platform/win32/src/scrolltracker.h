@@ -5,9 +5,9 @@
 // repeat timer), so a toolkit's main loop or a browser's event loop can drive it.
 // Every tracking ends with SB_ENDSCROLL to the window that owns the bar.
 //
-// As on Windows, a held thumb goes back to the position while the pointer is far from
-// the bar: more than 8 bar widths across it or 2 along it. Left out on purpose:
-// pressed-looking arrows.
+// As on Windows, a held arrow or part of the track is drawn pressed while the pointer
+// is on it, and a held thumb goes back to the position while the pointer is far from
+// the bar: more than 8 bar widths across it or 2 along it.
 #pragma once
 
 #include "framegeometry.h"
@@ -45,6 +45,8 @@ class ScrollTracker {
   int Along(const Window& window, POINT screen) const;
   int Length(const Window& window) const;
   void Send(int code, int position = 0);
+  // Draws the arrow or track part pressed while the pointer is on it.
+  void ShowPressed(Window& window);
   bool NearTheBar(const Window& window) const;
   void FollowPointer(Window& window);
   void End();

@@ -37,6 +37,9 @@ struct WindowClass {
   int windows = 0;  // live windows of the class
 };
 
+// The parts of a standard bar, from its start to its end.
+enum class BarPart { kNone, kLineUp, kPageUp, kThumb, kPageDown, kLineDown };
+
 struct ScrollBar {
   int min = 0;
   int max = 100;
@@ -46,6 +49,8 @@ struct ScrollBar {
   // pointer holds it (pixels along the bar); -1 when it is not dragged.
   int trackPos = 0;
   int dragThumb = -1;
+  // An arrow or a part of the track held down with the pointer on it: drawn pressed.
+  BarPart pressed = BarPart::kNone;
 };
 
 struct Window {

@@ -42,7 +42,10 @@ void Wheel(POINT screen, int delta, UINT modifiers);
 void Key(UINT virtualKey, bool down, UINT modifiers);
 
 // The window system made a top-level window the active one (the newest top-level
-// window is active until a screen says otherwise or a press lands in another).
+// window is active until a screen says otherwise or a press lands in another). The
+// active window is over the others: the pointer finds it first where windows overlap,
+// so a screen whose windows all stand at one place activates the window the pointer
+// enters.
 void Activate(HWND topLevel);
 
 // The window system resized or asked to close a top-level window: the platform moves it
