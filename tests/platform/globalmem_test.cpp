@@ -116,6 +116,8 @@ TEST_F(GlobalMemTest, LargeBlocksKeepEveryProperty) {
     int fill;
   };
   const Case cases[] = {
+      {kMiB / 4 - 1, GMEM_MOVEABLE, 0x3C},
+      {kMiB / 4, GMEM_MOVEABLE | GMEM_ZEROINIT, 0x3C},
       {2 * kMiB - 1, GMEM_MOVEABLE | GMEM_ZEROINIT, 0xA5},
       {2 * kMiB, GMEM_FIXED | GMEM_ZEROINIT, -1},
       {2 * kMiB + 1, GMEM_MOVEABLE, 0x5A},
@@ -171,6 +173,7 @@ TEST_F(GlobalMemTest, FreedLargeMemoryIsReusedButZeroInitStaysZero) {
       {kLibrary, 36 * kMiB, kGlobal, 36 * kMiB, true},
       {kGlobal, 9 * kMiB, kLibrary, 9 * kMiB + 5, true},
       {kGlobal, 12 * kMiB, kGlobal, 3 * kMiB, true},  // a larger spare, its tail given back
+      {kGlobal, kMiB / 2, kGlobal, kMiB / 3, true},   // a strip's scratch, block after block
       {kLibrary, 8 * kMiB, kGlobalZeroed, 8 * kMiB, false},
       {kGlobal, 4 * kMiB, kGlobal, 6 * kMiB, false},
       {kLibrary, 1000, kLibrary, 1000, false},

@@ -7,13 +7,15 @@
 // their handle, as Win32 does. Blocks above the ceiling, and the allocation a test
 // has armed to fail, return NULL with ERROR_NOT_ENOUGH_MEMORY.
 //
-// A block of 2 MiB or more (an image's pixels) gets a 2 MiB-aligned anonymous mapping
-// advised for transparent huge pages: first touching it then costs one fault a 2 MiB
-// page instead of one a 4 KiB page. A freed mapping is kept as a spare, its pages
-// handed back to the system lazily (MADV_FREE), and the next large block that need not
-// be zeroed takes it: a view frees the decoder's image array just before it asks for
-// the matched pixels, and reusing the array's pages saves faulting in as many fresh
-// ones. Zero-initialised blocks always get a fresh mapping, which comes zeroed.
+// A block of 256 KiB or more (an image's pixels, a strip's scratch) gets a 2 MiB-aligned
+// anonymous mapping, its whole 2 MiB pages advised for transparent huge pages: first
+// touching them then costs one fault a 2 MiB page instead of one a 4 KiB page. A freed
+// mapping is kept as a spare, its pages handed back to the system lazily (MADV_FREE),
+// and the next large block that need not be zeroed takes it: a view frees the decoder's
+// image array just before it asks for the matched pixels, and a TIFF reader asks for
+// the same scratch for every strip. Without the spares each of those would fault in
+// fresh pages (the C heap, too, gives such blocks back to the system at their free).
+// Zero-initialised blocks always get a fresh mapping, which comes zeroed.
 #include <windows.h>
 
 #include "bytesetting.h"
@@ -52,7 +54,7 @@ constexpr std::size_t kMaxSpares = 4;
 #ifdef ZELVW_ASAN
 constexpr std::size_t kMappedFrom = SIZE_MAX;
 #else
-constexpr std::size_t kMappedFrom = kHugePage;
+constexpr std::size_t kMappedFrom = std::size_t{256} << 10;
 #endif
 
 struct Mapping {
