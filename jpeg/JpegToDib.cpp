@@ -24,7 +24,10 @@
 // program do: the library calls these functions in place of its own. Large objects (the
 // whole-image array above all) come from the platform's large blocks, where the pages
 // they leave are taken again by the pixel blocks that follow instead of fresh ones;
-// small objects and the rest behave as the library's own (no backing store).
+// small objects and the rest behave as the library's own (no backing store). A static
+// library takes all of them at link time; a shared one binds them as long as no module
+// searched before this one (a program linked with the library itself) brings its own,
+// and then keeps its own set, which differs only in speed.
 #include "jpeg/JpegToDib.h"
 
 #include "bitmap/ViewBudget.h"
