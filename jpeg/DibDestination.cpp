@@ -3,6 +3,7 @@
 // block is not allocated until decoding has succeeded.
 #include "jpeg/DibDestination.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include <jerror.h>
@@ -21,14 +22,24 @@ JSAMPROW NextImageRow(j_decompress_ptr cinfo, DibDestination* dest) {
 }
 
 // Each call stores one row, whatever count it is given: the buffer is one row high.
+// Every pixel but the last is turned around in one 4-byte load and store: the byte
+// stored after the pixel is its successor's first, which the next step writes over.
 void PutRgbRows(j_decompress_ptr cinfo, DibDestination* dest, JDIMENSION nRowsSupplied) {
   JSAMPROW out = NextImageRow(cinfo, dest);
   const JSAMPLE* in = dest->pBuffer[0];
-  for (JDIMENSION x = cinfo->output_width; x != 0; --x) {
+  JDIMENSION nWidth = cinfo->output_width;
+  for (JDIMENSION x = 1; x < nWidth; ++x) {
+    uint32_t rgbx;
+    std::memcpy(&rgbx, in, sizeof rgbx);
+    uint32_t bgr = __builtin_bswap32(rgbx) >> 8;
+    std::memcpy(out, &bgr, sizeof bgr);
+    in += 3;
+    out += 3;
+  }
+  if (nWidth != 0) {
     out[0] = in[2];
     out[1] = in[1];
     out[2] = in[0];
-    in += 3;
     out += 3;
   }
   std::memset(out, 0, static_cast<size_t>(dest->nPadBytes));

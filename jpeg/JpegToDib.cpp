@@ -19,6 +19,15 @@
 //
 // setjmp lives in JpegToDib alone, and nothing with a destructor is alive
 // across it.
+//
+// The library's system-dependent memory is supplied here, as its memory manager lets a
+// program do: the library calls these functions in place of its own. Large objects (the
+// whole-image array above all) come from the platform's large blocks, where the pages
+// they leave are taken again by the pixel blocks that follow instead of fresh ones;
+// small objects and the rest behave as the library's own (no backing store). A static
+// library takes all of them at link time; a shared one binds them as long as no module
+// searched before this one (a program linked with the library itself) brings its own,
+// and then keeps its own set, which differs only in speed.
 #include "jpeg/JpegToDib.h"
 
 #include "bitmap/ViewBudget.h"
@@ -30,6 +39,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include <jerror.h>
 
@@ -95,6 +105,42 @@ void DecodeRows(j_decompress_ptr cinfo, DibDestination* dest) {
 }
 
 }  // namespace
+
+extern "C" {
+
+struct backing_store_struct;
+
+void* jpeg_get_small(j_common_ptr cinfo, size_t sizeofobject) { return std::malloc(sizeofobject); }
+
+void jpeg_free_small(j_common_ptr cinfo, void* object, size_t sizeofobject) { std::free(object); }
+
+void* jpeg_get_large(j_common_ptr cinfo, size_t sizeofobject) {
+  return platform::AllocateLargeBlock(sizeofobject);
+}
+
+void jpeg_free_large(j_common_ptr cinfo, void* object, size_t sizeofobject) {
+  platform::FreeLargeBlock(object, sizeofobject);
+}
+
+// What is left of max_memory_to_use, or all that is asked for without a limit.
+size_t jpeg_mem_available(j_common_ptr cinfo, size_t min_bytes_needed, size_t max_bytes_needed,
+                          size_t already_allocated) {
+  long limit = cinfo->mem->max_memory_to_use;
+  if (limit == 0) return max_bytes_needed;
+  auto bytes = static_cast<size_t>(limit);
+  return bytes > already_allocated ? bytes - already_allocated : 0;
+}
+
+void jpeg_open_backing_store(j_common_ptr cinfo, backing_store_struct* info,
+                             long total_bytes_needed) {
+  ERREXIT(cinfo, JERR_NO_BACKING_STORE);
+}
+
+long jpeg_mem_init(j_common_ptr cinfo) { return 0; }
+
+void jpeg_mem_term(j_common_ptr cinfo) {}
+
+}  // extern "C"
 
 HGLOBAL JpegToDib(const char* path, int* height, int* width, int* components) {
   jpeg_decompress_struct cinfo;

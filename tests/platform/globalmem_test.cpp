@@ -116,6 +116,8 @@ TEST_F(GlobalMemTest, LargeBlocksKeepEveryProperty) {
     int fill;
   };
   const Case cases[] = {
+      {kMiB / 4 - 1, GMEM_MOVEABLE, 0x3C},
+      {kMiB / 4, GMEM_MOVEABLE | GMEM_ZEROINIT, 0x3C},
       {2 * kMiB - 1, GMEM_MOVEABLE | GMEM_ZEROINIT, 0xA5},
       {2 * kMiB, GMEM_FIXED | GMEM_ZEROINIT, -1},
       {2 * kMiB + 1, GMEM_MOVEABLE, 0x5A},
@@ -144,6 +146,75 @@ TEST_F(GlobalMemTest, LargeBlocksKeepEveryProperty) {
     EXPECT_EQ(GlobalFree(other), nullptr);
     EXPECT_EQ(GlobalSize(h), 0u);
     EXPECT_EQ(platform::testing::LiveGlobalBlocks(), before);
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define GLOBALMEM_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GLOBALMEM_TEST_ASAN 1
+#endif
+#endif
+
+// Memory that large blocks leave is taken again, by either kind of large block, but never
+// where zeroes were asked for: each case frees a dirty block, then asks again.
+TEST_F(GlobalMemTest, FreedLargeMemoryIsReusedButZeroInitStaysZero) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  enum Kind { kGlobal, kGlobalZeroed, kLibrary };
+  struct Case {
+    Kind first;
+    std::size_t firstBytes;
+    Kind second;
+    std::size_t secondBytes;
+    bool sameAddress;  // where the heap is not the sanitizer's
+  };
+  const Case cases[] = {
+      {kLibrary, 36 * kMiB, kGlobal, 36 * kMiB, true},
+      {kGlobal, 9 * kMiB, kLibrary, 9 * kMiB + 5, true},
+      {kGlobal, 12 * kMiB, kGlobal, 3 * kMiB, true},  // a larger spare, its tail given back
+      {kGlobal, kMiB / 2, kGlobal, kMiB / 3, true},   // a strip's scratch, block after block
+      {kLibrary, 8 * kMiB, kGlobalZeroed, 8 * kMiB, false},
+      {kGlobal, 4 * kMiB, kGlobal, 6 * kMiB, false},
+      {kLibrary, 1000, kLibrary, 1000, false},
+      {kLibrary, 0, kGlobal, 0, false},
+  };
+  struct Taken {
+    HGLOBAL handle = nullptr;
+    unsigned char* data = nullptr;
+  };
+  auto take = [](Kind kind, std::size_t bytes) {
+    if (kind == kLibrary)
+      return Taken{nullptr, static_cast<unsigned char*>(platform::AllocateLargeBlock(bytes))};
+    HGLOBAL h = GlobalAlloc(kind == kGlobalZeroed ? GMEM_FIXED | GMEM_ZEROINIT : GMEM_FIXED, bytes);
+    return Taken{h, static_cast<unsigned char*>(h)};
+  };
+  auto give = [](Kind kind, const Taken& taken, std::size_t bytes) {
+    if (kind == kLibrary)
+      platform::FreeLargeBlock(taken.data, bytes);
+    else
+      EXPECT_EQ(GlobalFree(taken.handle), nullptr);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firstBytes);
+    Taken first = take(c.first, c.firstBytes);
+    ASSERT_NE(first.data, nullptr);
+    std::memset(first.data, 0xEE, c.firstBytes);
+    give(c.first, first, c.firstBytes);
+
+    Taken second = take(c.second, c.secondBytes);
+    ASSERT_NE(second.data, nullptr);
+#ifndef GLOBALMEM_TEST_ASAN
+    if (c.sameAddress) {
+      EXPECT_EQ(second.data, first.data);
+    }
+#endif
+    if (c.second == kGlobalZeroed) {
+      EXPECT_EQ(std::count(second.data, second.data + c.secondBytes, 0),
+                static_cast<std::ptrdiff_t>(c.secondBytes));
+    }
+    std::memset(second.data, 0x11, c.secondBytes);
+    give(c.second, second, c.secondBytes);
   }
 }
 
