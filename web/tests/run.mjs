@@ -1,0 +1,220 @@
+// The web build in Chromium: Debian's chromium, headless, driven by playwright-core
+// against pages served from 127.0.0.1 by a small server of this script. The steps run
+// in order in one browser profile, as a visitor goes from page to page.
+//
+//   node run.mjs WEB_DIR [SCREENSHOT_DIR]   WEB_DIR: the build's web/ (module, script,
+//                                           pages, samples)
+import { chromium } from "playwright-core";
+import fs from "node:fs";
+import http from "node:http";
+import os from "node:os";
+import path from "node:path";
+
+const [webDir, shotDir] = process.argv.slice(2);
+if (!webDir) {
+  console.error("usage: node run.mjs WEB_DIR [SCREENSHOT_DIR]");
+  process.exit(2);
+}
+
+// Colours as the native end-to-end tests judge them: decoded within 6, matched within 8.
+const kDecodedTolerance = 6;
+const kMatchedTolerance = 8;
+const RED = [255, 0, 0];
+const GREEN = [0, 255, 0];
+const BLUE = [0, 0, 255];
+const kSwappedProfile = "/usr/share/color/icc/colord/SwappedRedAndGreen.icc";
+// The chart's last row (patches of 48) holds red, green and blue.
+const kChartRow = 5 * 48 + 26;
+
+// An uncompressed RGB TIFF of 48-pixel patches in a row, with an embedded profile.
+function tiffWithProfile(patches, profile) {
+  const width = 48 * patches.length;
+  const height = 48;
+  const pixels = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    for (let x = 0; x < width; ++x) pixels.set(patches[Math.floor(x / 48)], (y * width + x) * 3);
+  }
+  const tags = [[256, 3, 1, width], [257, 3, 1, height], [258, 3, 3, "bits"], [259, 3, 1, 1],
+                [262, 3, 1, 2], [273, 4, 1, "pixels"], [277, 3, 1, 3], [278, 3, 1, height],
+                [279, 4, 1, pixels.length], [284, 3, 1, 1], [34675, 7, profile.length, "icc"]];
+  const ifdSize = 2 + tags.length * 12 + 4;
+  const bitsAt = 8 + ifdSize;
+  const iccAt = bitsAt + 6;
+  const pixelsAt = iccAt + profile.length;
+  const out = Buffer.alloc(pixelsAt + pixels.length);
+  out.write("II", 0, "latin1");
+  out.writeUInt16LE(42, 2);
+  out.writeUInt32LE(8, 4);
+  out.writeUInt16LE(tags.length, 8);
+  const places = { bits: bitsAt, pixels: pixelsAt, icc: iccAt };
+  tags.forEach(([tag, type, count, value], i) => {
+    const at = 10 + i * 12;
+    out.writeUInt16LE(tag, at);
+    out.writeUInt16LE(type, at + 2);
+    out.writeUInt32LE(count, at + 4);
+    const v = typeof value === "string" ? places[value] : value;
+    if (type === 3 && count === 1) out.writeUInt16LE(v, at + 8);
+    else out.writeUInt32LE(v, at + 8);
+  });
+  for (let i = 0; i < 3; ++i) out.writeUInt16LE(8, bitsAt + 2 * i);
+  profile.copy(out, iccAt);
+  pixels.copy(out, pixelsAt);
+  return out;
+}
+
+// What the server has beside the build's web/ directory.
+const extra = new Map([
+  ["/patches-swapped.tif", tiffWithProfile([RED, GREEN, BLUE], fs.readFileSync(kSwappedProfile))],
+  ["/broken.jpg", Buffer.from("\xff\xd8\xff\xe0 this is no JPEG image at all", "latin1")],
+]);
+const kTypes = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
+                 ".jpg": "image/jpeg", ".tif": "image/tiff", ".data": "application/octet-stream" };
+
+function page(body) {
+  return `<!DOCTYPE html><html><head><meta charset="utf-8"><script src="/zelvw.js"></script>
+</head><body style="margin:0">${body}</body></html>`;
+}
+
+function serve(request, response) {
+  const url = new URL(request.url, "http://127.0.0.1");
+  let body = extra.get(url.pathname);
+  if (body === undefined) {
+    const root = path.resolve(webDir);
+    const file = path.join(root, path.normalize(decodeURIComponent(url.pathname)));
+    if (file.startsWith(root) && fs.existsSync(file) && fs.statSync(file).isFile()) {
+      body = fs.readFileSync(file);
+    }
+  }
+  if (body === undefined) {
+    response.writeHead(404).end();
+    return;
+  }
+  response.writeHead(200, { "content-type": kTypes[path.extname(url.pathname)] || "text/plain",
+                            "content-length": body.length });
+  response.end(body);
+}
+
+async function pixel(p, index, x, y) {
+  return p.evaluate(([i, px, py]) => {
+    const canvas = document.querySelectorAll("canvas")[i];
+    return Array.from(canvas.getContext("2d").getImageData(px, py, 1, 1).data.slice(0, 3));
+  }, [index, x, y]);
+}
+
+function near(actual, expected, tolerance) {
+  return actual.every((c, i) => Math.abs(c - expected[i]) <= tolerance);
+}
+
+// [canvas, x, y, expected colour, tolerance] for each check.
+async function expectColours(p, checks) {
+  for (const [index, x, y, colour, tolerance] of checks) {
+    const actual = await pixel(p, index, x, y);
+    if (!near(actual, colour, tolerance)) {
+      throw new Error(`canvas ${index} at ${x},${y}: ${actual} is not ${colour} (±${tolerance})`);
+    }
+  }
+}
+
+async function settle(p) {
+  await p.evaluate(() => self.zelvw.settled());
+}
+
+async function openPage(p, url) {
+  await p.goto(url);
+  await settle(p);
+}
+
+const steps = [
+  ["the chooser page stores sRGB for the site", async (p, base) => {
+    await openPage(p, base + "/scrnpick.html");
+    await p.waitForFunction(() => document.getElementById("profiles").options.length > 0);
+    const name = await p.evaluate(() => Array.from(document.getElementById("profiles").options)
+      .map((o) => o.value).find((n) => n.startsWith("sRGB")));
+    if (!name) throw new Error("the chooser lists no sRGB profile");
+    await p.selectOption("#profiles", name);
+    await p.dblclick(`#profiles option[value="${name}"]`);
+    await p.waitForFunction(() => document.getElementById("status").textContent.startsWith("Chosen"));
+    await p.reload();
+    const current = await p.evaluate(async () => (await zelvw.displayProfiles()).current);
+    if (current !== name) throw new Error(`after a reload the profile is ${current}`);
+  }],
+  ["a JFXX JPEG and a TIFF with profiles show the colours matched to sRGB", async (p, base) => {
+    await openPage(p, base + "/t/two.html");
+    await expectColours(p, [
+      [0, 26, kChartRow, GREEN, kMatchedTolerance], [0, 48 + 26, kChartRow, RED, kMatchedTolerance],
+      [0, 96 + 26, kChartRow, BLUE, kMatchedTolerance],
+      [1, 24, 24, GREEN, kMatchedTolerance], [1, 48 + 24, 24, RED, kMatchedTolerance]]);
+  }],
+  ["the full-page viewer shows the decoded image left and the matched one right", async (p, base) => {
+    await p.setViewportSize({ width: 800, height: 320 });
+    await openPage(p, base + "/viewer.html?src=samples/chart-swapped.jpg");
+    await expectColours(p, [
+      [0, 26, kChartRow, RED, kDecodedTolerance], [0, 384 + 26, kChartRow, GREEN, kMatchedTolerance]]);
+    // The window follows the browser window's size.
+    await p.setViewportSize({ width: 600, height: 300 });
+    await p.waitForFunction(() => document.querySelector("canvas").width === 600);
+  }],
+  ["a broken file shows the plug-in's message, and the page's other image is shown", async (p, base) => {
+    await p.setViewportSize({ width: 1000, height: 700 });
+    await p.goto(base + "/t/broken.html");
+    const dialog = p.locator("dialog.zelvw-message");
+    await dialog.waitFor();
+    const text = await dialog.textContent();
+    if (!text.includes("Failed in converting to DIB file")) throw new Error(`the dialog says ${text}`);
+    await dialog.locator("button").first().click();
+    await settle(p);
+    await expectColours(p, [[1, 26, kChartRow, GREEN, kMatchedTolerance]]);
+  }],
+  ["an embed added by script after load is shown", async (p, base) => {
+    await openPage(p, base + "/t/empty.html");
+    await p.evaluate(() => {
+      const embed = document.createElement("embed");
+      embed.src = "/samples/chart-swapped.jpg";
+      embed.width = 384;
+      embed.height = 288;
+      document.body.appendChild(embed);
+    });
+    await p.waitForFunction(() => document.querySelector("canvas"));
+    await settle(p);
+    await expectColours(p, [[0, 26, kChartRow, GREEN, kMatchedTolerance]]);
+  }],
+];
+
+extra.set("/t/two.html", page(`<embed src="/samples/chart-swapped.jpg" width="384" height="288">
+<object data="/patches-swapped.tif" type="image/tiff" width="144" height="48"></object>`));
+extra.set("/t/broken.html", page(`<embed src="/broken.jpg" width="200" height="100">
+<embed src="/samples/chart-swapped.jpg" width="384" height="288">`));
+extra.set("/t/empty.html", page(""));
+
+const server = http.createServer(serve);
+await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const base = `http://127.0.0.1:${server.address().port}`;
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), "zelvw-chromium-"));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: "/usr/bin/chromium", headless: true,
+  args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking",
+         "--disable-component-update", "--disable-sync", "--no-first-run"],
+});
+let failed = 0;
+try {
+  const p = context.pages()[0] || (await context.newPage());
+  p.on("pageerror", (e) => console.error("  page error:", e.message));
+  for (const [name, step] of steps) {
+    try {
+      await step(p, base);
+      console.log(`ok - ${name}`);
+    } catch (e) {
+      ++failed;
+      console.log(`not ok - ${name}: ${e.message}`);
+    }
+    if (shotDir) {
+      fs.mkdirSync(shotDir, { recursive: true });
+      await p.screenshot({ path: path.join(shotDir, `${steps.findIndex(([n]) => n === name) + 1}.png`) });
+    }
+  }
+} finally {
+  await context.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+process.exit(failed === 0 ? 0 : 1);
