@@ -1,14 +1,17 @@
 // The browser's run.
 #include "host/Browser.h"
 
+#include "host/InstanceWindow.h"
 #include "host/Json.h"
 
 #include <platform/faults.h>
+#include <platform/input.h>
 #include <platform/printer.h>
 #include <platform/windows_system.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <variant>
 
 namespace nphost {
@@ -16,6 +19,28 @@ namespace {
 
 constexpr char kBrowserWindowClass[] = "nphost browser window";
 constexpr int kMaxPumpedMessages = 10000;
+constexpr int kDragSteps = 4;
+
+// The script's clock: it stands still but for `hold`, so a script plays the same on
+// any machine (two presses with no hold between them are a double click).
+DWORD g_scriptTime = 0;
+DWORD ScriptTime() { return g_scriptTime; }
+
+// The script's clock times the input while the script plays.
+class ScriptClock {
+ public:
+  ScriptClock() { platform::input::SetClock(ScriptTime); }
+  ~ScriptClock() { platform::input::SetClock(nullptr); }
+  ScriptClock(const ScriptClock&) = delete;
+  ScriptClock& operator=(const ScriptClock&) = delete;
+};
+
+// A point of the window (outer rectangle) on the screen.
+POINT OnScreen(HWND hwnd, int x, int y) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  return {rect.left + x, rect.top + y};
+}
 
 void Note(const std::string& text) { std::fprintf(stderr, "nphost: %s\n", text.c_str()); }
 
@@ -36,6 +61,7 @@ void RegisterClasses() {
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.lpszClassName = kBrowserWindowClass;
   RegisterClassA(&windowClass);
+  windowClass.lpfnWndProc = InstanceWindowProc;
   windowClass.lpszClassName = kPluginWindowClass;
   RegisterClassA(&windowClass);
 }
@@ -206,6 +232,7 @@ const Browser::Tab& Browser::TabOf(const Instance& instance) const {
 }
 
 int Browser::Play(const std::vector<ScriptLine>& script) {
+  const ScriptClock clock;
   std::size_t current = 1;
   for (const ScriptLine& line : script) {
     try {
@@ -254,6 +281,11 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
                                 click.right ? MK_RBUTTON : MK_LBUTTON,
                                 MAKELPARAM(click.x, click.y));
                  },
+                 [&](const PointerInput& input) { Input(hwnd, input); },
+                 [&](const DragInput& drag) { Input(hwnd, drag); },
+                 [&](const WheelInput& wheel) { Input(hwnd, wheel); },
+                 [&](const KeyInput& key) { Input(key); },
+                 [&](const Hold& hold) { Input(hold); },
                  [&](const PaletteChanged& changed) {
                    const HWND changer = changed.self ? hwnd : TabOf(instance).window;
                    SendMessageA(hwnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(changer), 0);
@@ -272,6 +304,63 @@ void Browser::Act(Instance& instance, const ScriptAction& action) {
                  [&](const auto&) {},
              },
              action);
+}
+
+void Browser::Input(HWND hwnd, const PointerInput& input) {
+  const POINT at = OnScreen(hwnd, input.x, input.y);
+  if (input.kind == PointerInput::Kind::kMove) {
+    platform::input::PointerMove(at, input.modifiers);
+  } else {
+    platform::input::PointerButton(at, input.button, input.kind == PointerInput::Kind::kDown,
+                                   input.modifiers);
+  }
+}
+
+void Browser::Input(HWND hwnd, const DragInput& drag) {
+  const POINT from = OnScreen(hwnd, drag.fromX, drag.fromY);
+  const POINT to = OnScreen(hwnd, drag.toX, drag.toY);
+  platform::input::PointerButton(from, platform::input::Button::kLeft, true, drag.modifiers);
+  for (int step = 1; step <= kDragSteps; ++step) {
+    Pump();
+    const long long x = from.x + (static_cast<long long>(to.x) - from.x) * step / kDragSteps;
+    const long long y = from.y + (static_cast<long long>(to.y) - from.y) * step / kDragSteps;
+    platform::input::PointerMove({static_cast<LONG>(x), static_cast<LONG>(y)}, drag.modifiers);
+  }
+  Pump();
+  platform::input::PointerButton(to, platform::input::Button::kLeft, false, drag.modifiers);
+}
+
+void Browser::Input(HWND hwnd, const WheelInput& wheel) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  const POINT at = wheel.atPoint
+                       ? OnScreen(hwnd, wheel.x, wheel.y)
+                       : POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  const int delta = wheel.notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
+  for (int i = 0; i < std::abs(wheel.notches); ++i) {
+    if (i > 0) Pump();
+    platform::input::Wheel(at, delta, wheel.modifiers);
+  }
+}
+
+void Browser::Input(const KeyInput& key) {
+  platform::input::Key(key.virtualKey, true, key.modifiers);
+  Pump();
+  platform::input::Key(key.virtualKey, false, key.modifiers);
+}
+
+void Browser::Input(const Hold& hold) {
+  DWORD left = static_cast<DWORD>(hold.milliseconds);
+  for (;;) {
+    // At least a millisecond a step, so the time always runs out.
+    const DWORD step = std::max<DWORD>(platform::input::RepeatDelay(), 1);
+    if (step == INFINITE || step > left) break;
+    left -= step;
+    g_scriptTime += step;
+    platform::input::Repeat();
+    Pump();
+  }
+  g_scriptTime += left;
 }
 
 void Browser::Pump() {

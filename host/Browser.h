@@ -55,6 +55,13 @@ class Browser {
   // The status for the script: 0, or 2 at the first line that cannot be played.
   int Play(const std::vector<ScriptLine>& script);
   void Act(Instance& instance, const ScriptAction& action);
+  // Raw input at points of an instance's window, through the platform as a screen
+  // delivers it; Hold lets time pass on the script's clock.
+  void Input(HWND hwnd, const PointerInput& input);
+  void Input(HWND hwnd, const DragInput& drag);
+  void Input(HWND hwnd, const WheelInput& wheel);
+  void Input(const KeyInput& key);
+  void Input(const Hold& hold);
   // Dispatches what the window system has queued, paints included, as a browser's
   // message loop would between two events; bounded, so a window that never stops
   // asking to be painted cannot hold the script up for ever.

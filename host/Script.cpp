@@ -93,6 +93,99 @@ ScriptAction ParseClick(const Line& line, bool right) {
                NumberIn(line.args[1], -32768, 32767, "y")};
 }
 
+int Coordinate(const std::string& text, const std::string& what) {
+  return NumberIn(text, -32768, 32767, what);
+}
+
+// The words after the numbers: modifiers, and a button where one is allowed.
+struct Options {
+  platform::input::Button button = platform::input::Button::kLeft;
+  unsigned modifiers = 0;
+};
+
+Options ParseOptions(const Line& line, std::size_t first, bool button, const std::string& usage) {
+  static const std::map<std::string, platform::input::Button> kButtons = {
+      {"left", platform::input::Button::kLeft},
+      {"right", platform::input::Button::kRight},
+      {"middle", platform::input::Button::kMiddle}};
+  Options options;
+  for (std::size_t i = first; i < line.args.size(); ++i) {
+    const std::string& word = line.args[i];
+    const auto named = kButtons.find(word);
+    if (word == "shift") {
+      options.modifiers |= MK_SHIFT;
+    } else if (word == "ctrl") {
+      options.modifiers |= MK_CONTROL;
+    } else if (button && named != kButtons.end()) {
+      options.button = named->second;
+    } else {
+      throw LineError{"usage: " + line.command + " " + usage};
+    }
+  }
+  return options;
+}
+
+ScriptAction ParsePointer(const Line& line) {
+  static const std::map<std::string, PointerInput::Kind> kKinds = {
+      {"down", PointerInput::Kind::kDown},
+      {"up", PointerInput::Kind::kUp},
+      {"move", PointerInput::Kind::kMove}};
+  const std::string usage = "down|up|move X Y [left|right|middle] [shift] [ctrl]";
+  ExpectArgs(line, 3, 6, usage);
+  const auto kind = kKinds.find(line.args[0]);
+  if (kind == kKinds.end()) throw LineError{"usage: pointer " + usage};
+  const Options options = ParseOptions(line, 3, kind->second != PointerInput::Kind::kMove, usage);
+  return PointerInput{kind->second, Coordinate(line.args[1], "x"), Coordinate(line.args[2], "y"),
+                      options.button, options.modifiers};
+}
+
+ScriptAction ParseDrag(const Line& line) {
+  const std::string usage = "X1 Y1 X2 Y2 [shift] [ctrl]";
+  ExpectArgs(line, 4, 6, usage);
+  return DragInput{Coordinate(line.args[0], "x1"), Coordinate(line.args[1], "y1"),
+                   Coordinate(line.args[2], "x2"), Coordinate(line.args[3], "y2"),
+                   ParseOptions(line, 4, false, usage).modifiers};
+}
+
+ScriptAction ParseWheel(const Line& line) {
+  const std::string usage = "N [X Y] [shift] [ctrl]";
+  ExpectArgs(line, 1, 5, usage);
+  WheelInput wheel{NumberIn(line.args[0], -1000, 1000, "the notches"), false, 0, 0, 0};
+  std::size_t words = 1;
+  if (line.args.size() >= 3 && Number(line.args[1])) {
+    wheel.atPoint = true;
+    wheel.x = Coordinate(line.args[1], "x");
+    wheel.y = Coordinate(line.args[2], "y");
+    words = 3;
+  }
+  wheel.modifiers = ParseOptions(line, words, false, usage).modifiers;
+  return wheel;
+}
+
+ScriptAction ParseKey(const Line& line) {
+  static const std::map<std::string, unsigned> kKeys = {
+      {"enter", VK_RETURN},   {"escape", VK_ESCAPE}, {"tab", VK_TAB},   {"space", VK_SPACE},
+      {"backspace", VK_BACK}, {"delete", VK_DELETE}, {"up", VK_UP},     {"down", VK_DOWN},
+      {"left", VK_LEFT},      {"right", VK_RIGHT},   {"home", VK_HOME}, {"end", VK_END},
+      {"pageup", VK_PRIOR},   {"pagedown", VK_NEXT}};
+  const std::string usage = "NAME [shift] [ctrl]";
+  ExpectArgs(line, 1, 3, usage);
+  const std::string& name = line.args[0];
+  const unsigned modifiers = ParseOptions(line, 1, false, usage).modifiers;
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+    return KeyInput{static_cast<unsigned>(std::toupper(static_cast<unsigned char>(name[0]))),
+                    modifiers};
+  }
+  const auto key = kKeys.find(name);
+  if (key == kKeys.end()) throw LineError{"unknown key '" + name + "'"};
+  return KeyInput{key->second, modifiers};
+}
+
+ScriptAction ParseHold(const Line& line) {
+  ExpectArgs(line, 1, 1, "MS");
+  return Hold{NumberIn(line.args[0], 0, 600000, "the milliseconds")};
+}
+
 ScriptAction ParsePaletteChanged(const Line& line) {
   ExpectArgs(line, 1, 1, "self|other");
   if (line.args[0] != "self" && line.args[0] != "other") {
@@ -173,6 +266,11 @@ const std::map<std::string, Parser>& Commands() {
       {"vscroll", [](const Line& line) { return ParseScroll(line, true); }},
       {"lclick", [](const Line& line) { return ParseClick(line, false); }},
       {"rclick", [](const Line& line) { return ParseClick(line, true); }},
+      {"pointer", ParsePointer},
+      {"drag", ParseDrag},
+      {"wheel", ParseWheel},
+      {"key", ParseKey},
+      {"hold", ParseHold},
       {"palette-changed", ParsePaletteChanged},
       {"paint", ParseBare<Paint>},
       {"print", ParseBare<Print>},

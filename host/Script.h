@@ -7,6 +7,17 @@
 //   vscroll CODE [POS]        lineup linedown pageup pagedown thumbposition thumbtrack
 //                             top bottom endscroll
 //   lclick X Y, rclick X Y  WM_LBUTTONDOWN / WM_RBUTTONDOWN at client coordinates
+//   pointer down|up X Y [left|right|middle] [shift] [ctrl]
+//   pointer move X Y [shift] [ctrl]
+//                           raw input at a point of the instance's window (its outer
+//                             rectangle, scroll bars included), as a person makes it
+//   drag X1 Y1 X2 Y2 [shift] [ctrl]   the left button pressed at 1, moved to 2, released
+//   wheel N [X Y] [shift] [ctrl]      N notches, positive away from the user (default:
+//                             at the window's centre)
+//   key NAME [shift] [ctrl] a key pressed and released: a letter, a digit, enter, escape,
+//                             tab, space, backspace, delete, up, down, left, right,
+//                             home, end, pageup, pagedown
+//   hold MS                 MS milliseconds pass: a held scroll-bar arrow or track repeats
 //   palette-changed self|other
 //   paint                   invalidate the window and update it
 //   print                   the browser's print request (NPP_Print)
@@ -18,6 +29,8 @@
 //
 // Blank lines and lines starting with # are ignored.
 #pragma once
+
+#include <platform/input.h>
 
 #include <istream>
 #include <optional>
@@ -45,6 +58,37 @@ struct Click {
   int x;
   int y;
 };
+// Raw input; points are in the instance window's coordinates, modifiers MK_SHIFT and
+// MK_CONTROL.
+struct PointerInput {
+  enum class Kind { kDown, kUp, kMove };
+  Kind kind;
+  int x;
+  int y;
+  platform::input::Button button;
+  unsigned modifiers;
+};
+struct DragInput {
+  int fromX;
+  int fromY;
+  int toX;
+  int toY;
+  unsigned modifiers;
+};
+struct WheelInput {
+  int notches;
+  bool atPoint;  // else at the window's centre
+  int x;
+  int y;
+  unsigned modifiers;
+};
+struct KeyInput {
+  unsigned virtualKey;
+  unsigned modifiers;
+};
+struct Hold {
+  int milliseconds;
+};
 struct PaletteChanged {
   bool self;  // the instance's own window changed the palette, or another window did
 };
@@ -69,8 +113,9 @@ struct PrinterAnswer {
 };
 
 using ScriptAction =
-    std::variant<SelectInstance, ResizeWindow, Scroll, Click, PaletteChanged, Paint, Print,
-                 WindowGone, Destroy, MenuAnswer, SaveAnswer, PrinterAnswer>;
+    std::variant<SelectInstance, ResizeWindow, Scroll, Click, PointerInput, DragInput, WheelInput,
+                 KeyInput, Hold, PaletteChanged, Paint, Print, WindowGone, Destroy, MenuAnswer,
+                 SaveAnswer, PrinterAnswer>;
 
 struct ScriptLine {
   int number;  // the line in the script, from 1

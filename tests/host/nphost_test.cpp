@@ -485,6 +485,43 @@ TEST_F(NphostTest, EveryScriptCommandReachesThePlugIn) {
   EXPECT_EQ(shot.height, 300);
 }
 
+// 320 x 240 with both bars: the vertical one is x 303..319, y 0..222, its lower arrow
+// y 206..222 and its 17-pixel thumb at y 17..33 (the range 0..100, 172 pixels of
+// travel); the plug-in never moves the position.
+TEST_F(NphostTest, RawInputReachesThePlugInThroughThePlatform) {
+  const Outcome outcome = RunScript(m_image,
+                                    "pointer down 311 214\npointer up 311 214\n"
+                                    "pointer down 311 214\nhold 300\npointer up 311 214\n"
+                                    "drag 311 25 311 100\n"
+                                    "wheel -1\nwheel 1 100 100 shift\n"
+                                    "menu cancel\npointer down 5 6 right\npointer up 5 6 right\n",
+                                    {"--size", "320x240"}, {{"TESTPLUGIN_SCROLLBARS", "1"}});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> calls = Calls();
+  const auto start = std::find(calls.begin(), calls.end(), "#1 NPP_DestroyStream reason=0");
+  ASSERT_NE(start, calls.end());
+  std::vector<std::string> expected;
+  auto add = [&](const std::string& line, int times) {
+    expected.insert(expected.end(), times, line);
+  };
+  add("#1 WM_VSCROLL code=1 pos=0", 1);
+  add("#1 WM_VSCROLL code=8 pos=0", 1);
+  add("#1 WM_VSCROLL code=1 pos=0", 4);  // the press, then at 200, 250 and 300 ms
+  add("#1 WM_VSCROLL code=8 pos=0", 1);
+  for (int pos : {10, 22, 33, 44}) add("#1 WM_VSCROLL code=5 pos=" + std::to_string(pos), 1);
+  add("#1 WM_VSCROLL code=4 pos=44", 1);
+  add("#1 WM_VSCROLL code=8 pos=0", 1);
+  add("#1 WM_VSCROLL code=1 pos=0", 3);  // three lines a notch
+  add("#1 WM_VSCROLL code=8 pos=0", 1);
+  add("#1 WM_HSCROLL code=0 pos=0", 3);
+  add("#1 WM_HSCROLL code=8 pos=0", 1);
+  add("#1 WM_RBUTTONDOWN x=5 y=6", 1);
+  add("#1 menu at 5,6", 1);
+  add("#1 NPP_Destroy", 1);
+  add("NP_Shutdown", 1);
+  EXPECT_EQ(std::vector<std::string>(start + 1, calls.end()), expected);
+}
+
 TEST_F(NphostTest, TheScriptCanComeFromStandardInput) {
   const Outcome outcome =
       Run({"--plugin", TEST_PLUGIN, "--script", "-", m_image}, {}, "lclick 3 4\n");

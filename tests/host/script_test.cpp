@@ -86,6 +86,49 @@ TEST(ScriptTest, Answers) {
   EXPECT_FALSE(Only<PrinterAnswer>("printer cancel").printer);
 }
 
+TEST(ScriptTest, RawInput) {
+  using platform::input::Button;
+  const PointerInput& down = Only<PointerInput>("pointer down 790 -3 right shift ctrl");
+  EXPECT_EQ(down.kind, PointerInput::Kind::kDown);
+  EXPECT_EQ(down.x, 790);
+  EXPECT_EQ(down.y, -3);
+  EXPECT_EQ(down.button, Button::kRight);
+  EXPECT_EQ(down.modifiers, unsigned{MK_SHIFT | MK_CONTROL});
+  const PointerInput& up = Only<PointerInput>("pointer up 1 2");
+  EXPECT_EQ(up.kind, PointerInput::Kind::kUp);
+  EXPECT_EQ(up.button, Button::kLeft);
+  EXPECT_EQ(Only<PointerInput>("pointer move 1 2 ctrl").modifiers, unsigned{MK_CONTROL});
+  EXPECT_EQ(Only<PointerInput>("pointer up 1 2 middle").button, Button::kMiddle);
+
+  const DragInput& drag = Only<DragInput>("drag 1 2 3 4 shift");
+  EXPECT_EQ(drag.fromY, 2);
+  EXPECT_EQ(drag.toX, 3);
+  EXPECT_EQ(drag.modifiers, unsigned{MK_SHIFT});
+  const WheelInput& centre = Only<WheelInput>("wheel -2");
+  EXPECT_EQ(centre.notches, -2);
+  EXPECT_FALSE(centre.atPoint);
+  const WheelInput& at = Only<WheelInput>("wheel 1 10 20 shift");
+  EXPECT_TRUE(at.atPoint);
+  EXPECT_EQ(at.y, 20);
+  EXPECT_EQ(at.modifiers, unsigned{MK_SHIFT});
+
+  const struct {
+    const char* line;
+    unsigned key;
+    unsigned modifiers;
+  } keys[] = {{"key a", 'A', 0},
+              {"key Z shift", 'Z', MK_SHIFT},
+              {"key 7", '7', 0},
+              {"key enter", VK_RETURN, 0},
+              {"key pagedown ctrl", VK_NEXT, MK_CONTROL},
+              {"key left", VK_LEFT, 0}};
+  for (const auto& k : keys) {
+    EXPECT_EQ(Only<KeyInput>(k.line).virtualKey, k.key) << k.line;
+    EXPECT_EQ(Only<KeyInput>(k.line).modifiers, k.modifiers) << k.line;
+  }
+  EXPECT_EQ(Only<Hold>("hold 250").milliseconds, 250);
+}
+
 TEST(ScriptTest, BlankLinesAndCommentsAreSkippedAndLinesKeepTheirNumbers) {
   const std::vector<ScriptLine> lines = Parse("\n# a comment\n   \n  paint\r\n#paint\ndestroy");
   ASSERT_EQ(lines.size(), 2u);
@@ -110,6 +153,18 @@ TEST(ScriptTest, BadLinesAreNamedByNumber) {
   EXPECT_EQ(ErrorOf("instance 0"),
             "script line 1: the instance must be a number from 1 to 1000000, not '0'");
   EXPECT_EQ(ErrorOf("paint now"), "script line 1: usage: paint");
+  const char* pointerUsage =
+      "script line 1: usage: pointer down|up|move X Y [left|right|middle] [shift] [ctrl]";
+  EXPECT_EQ(ErrorOf("pointer press 1 2"), pointerUsage);
+  EXPECT_EQ(ErrorOf("pointer move 1 2 left"), pointerUsage);
+  EXPECT_EQ(ErrorOf("pointer down 1 2 alt"), pointerUsage);
+  EXPECT_EQ(ErrorOf("drag 1 2 3"), "script line 1: usage: drag X1 Y1 X2 Y2 [shift] [ctrl]");
+  EXPECT_EQ(ErrorOf("wheel 1 2"), "script line 1: usage: wheel N [X Y] [shift] [ctrl]");
+  EXPECT_EQ(ErrorOf("wheel 1001"),
+            "script line 1: the notches must be a number from -1000 to 1000, not '1001'");
+  EXPECT_EQ(ErrorOf("key f13"), "script line 1: unknown key 'f13'");
+  EXPECT_EQ(ErrorOf("hold -1"),
+            "script line 1: the milliseconds must be a number from 0 to 600000, not '-1'");
   EXPECT_EQ(ErrorOf("palette-changed mine"), "script line 1: usage: palette-changed self|other");
   EXPECT_EQ(ErrorOf("menu 0"),
             "script line 1: the menu id must be a number from 1 to 65535, not '0'");

@@ -73,7 +73,18 @@ inline std::string MessageName(UINT message) {
                                                     {WM_HSCROLL, "WM_HSCROLL"},
                                                     {WM_VSCROLL, "WM_VSCROLL"},
                                                     {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+                                                    {WM_LBUTTONUP, "WM_LBUTTONUP"},
+                                                    {WM_LBUTTONDBLCLK, "WM_LBUTTONDBLCLK"},
                                                     {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
+                                                    {WM_RBUTTONUP, "WM_RBUTTONUP"},
+                                                    {WM_MBUTTONDOWN, "WM_MBUTTONDOWN"},
+                                                    {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
+                                                    {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},
+                                                    {WM_NCHITTEST, "WM_NCHITTEST"},
+                                                    {WM_NCLBUTTONDOWN, "WM_NCLBUTTONDOWN"},
+                                                    {WM_KEYDOWN, "WM_KEYDOWN"},
+                                                    {WM_KEYUP, "WM_KEYUP"},
+                                                    {WM_CHAR, "WM_CHAR"},
                                                     {WM_PALETTECHANGED, "WM_PALETTECHANGED"},
                                                     {WM_USER, "WM_USER"}};
   auto it = names.find(message);

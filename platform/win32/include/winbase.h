@@ -84,6 +84,8 @@ int wsprintfA(LPSTR buffer, LPCSTR format, ...);
 
 // Milliseconds since an arbitrary start, wrapping after about 49.7 days; and a pause
 // of the calling thread.
+#define INFINITE 0xFFFFFFFF  // a time-out that never ends
+
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD milliseconds);
 

@@ -253,7 +253,16 @@ LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
 #define WM_ERASEBKGND 0x0014
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_NCHITTEST 0x0084
+#define WM_NCMOUSEMOVE 0x00A0
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCRBUTTONUP 0x00A5
+#define WM_NCMBUTTONDOWN 0x00A7
+#define WM_NCMBUTTONUP 0x00A8
 #define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -265,6 +274,11 @@ LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
 #define WM_LBUTTONDBLCLK 0x0203
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_RBUTTONDBLCLK 0x0206
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MBUTTONDBLCLK 0x0209
+#define WM_MOUSEWHEEL 0x020A
 #define WM_QUERYNEWPALETTE 0x030F
 #define WM_PALETTECHANGED 0x0311
 #define WM_USER 0x0400
@@ -275,6 +289,20 @@ LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
 #define MK_RBUTTON 0x0002
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+
+// WM_MOUSEWHEEL: wParam is MAKEWPARAM(MK_ flags, delta), the delta in WHEEL_DELTA units
+// of one notch, positive away from the user; lParam the pointer in screen coordinates.
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(w) ((short)HIWORD(w))
+#define GET_KEYSTATE_WPARAM(w) (LOWORD(w))
+
+// WM_NCHITTEST's answers.
+#define HTNOWHERE 0
+#define HTCLIENT 1
+#define HTHSCROLL 6
+#define HTVSCROLL 7
+#define HTBORDER 18
 
 #define BN_CLICKED 0
 #define LBN_SELCHANGE 1
@@ -294,7 +322,11 @@ typedef struct tagMSG {
 
 // WM_NCCREATE: TRUE. WM_PAINT: BeginPaint and EndPaint, so the update region is
 // validated. WM_ERASEBKGND: fills the DC's clip area with the class background and
-// returns 1. WM_CLOSE: DestroyWindow. Everything else: 0.
+// returns 1. WM_CLOSE: DestroyWindow. WM_NCHITTEST: the part of the window at the
+// point (HTCLIENT, HTVSCROLL, HTHSCROLL, HTBORDER, HTNOWHERE). WM_NCLBUTTONDOWN on
+// HTVSCROLL / HTHSCROLL: tracks the scroll bar (WM_VSCROLL / WM_HSCROLL to the window,
+// ending with SB_ENDSCROLL). WM_MOUSEWHEEL: a child passes it to its parent.
+// Everything else: 0.
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls proc (0 when it is null).
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

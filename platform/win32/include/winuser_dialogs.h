@@ -39,14 +39,20 @@ typedef const platform::DialogTemplate* LPCDLGTEMPLATEA;
 #define DM_GETDEFID (WM_USER + 0)
 #define DC_HASDEFID 0x534B
 
+#define VK_BACK 0x08
+#define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
 #define VK_PRIOR 0x21
 #define VK_NEXT 0x22
 #define VK_END 0x23
 #define VK_HOME 0x24
+#define VK_LEFT 0x25
 #define VK_UP 0x26
+#define VK_RIGHT 0x27
 #define VK_DOWN 0x28
+#define VK_DELETE 0x2E
 
 // Makes the dialog window (class "#32770", text: the caption; DS_CENTER centres it on
 // the screen, else its position is relative to the owner's client area) with a client

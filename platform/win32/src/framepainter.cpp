@@ -1,16 +1,15 @@
 // The non-client painter. A bar is drawn as on the classic desktop: an arrow
-// button at each end (17 pixels, or half the bar when it is shorter than two), a
-// trough of alternating white and light grey pixels between them, and a raised
-// thumb whose length follows the page (17 pixels without one).
+// button at each end, a trough of alternating white and light grey pixels between
+// them, and a raised thumb, where framegeometry.h places them.
 #include "framepainter.h"
+
+#include "framegeometry.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace platform::user {
 namespace {
-
-constexpr int kMinThumb = 8;
 
 enum class Arrow { Up, Down, Left, Right };
 
@@ -96,7 +95,7 @@ class Painter {
 void PaintBar(Painter& painter, const RECT& r, const ScrollBar& bar, bool vertical) {
   if (IsEmpty(r)) return;
   const int length = vertical ? r.bottom - r.top : r.right - r.left;
-  const int arrow = std::min(kScrollBarSize, length / 2);
+  const int arrow = ArrowLength(length);
   // A rectangle from `from` to `to` along the bar, across its whole thickness.
   auto along = [&](int from, int to) {
     return vertical ? RECT{r.left, r.top + from, r.right, r.top + to}
@@ -116,24 +115,10 @@ std::uint32_t SurfaceColour(COLORREF colour) {
          (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
 }
 
-Thumb ThumbOf(const ScrollBar& bar, int length) {
-  const long long range = static_cast<long long>(bar.max) - bar.min;
-  const long long last = bar.max - std::max<long long>(static_cast<long long>(bar.page) - 1, 0);
-  const int arrow = std::min(kScrollBarSize, length / 2);
-  const long long track = length - 2LL * arrow;
-  if (last <= bar.min || track <= 0) return {};
-  long long thumb = kScrollBarSize;
-  if (bar.page != 0) thumb = std::max<long long>(track * bar.page / (range + 1), kMinThumb);
-  if (thumb > track) return {};
-  const long long offset = (track - thumb) * (bar.pos - bar.min) / (last - bar.min);
-  return {static_cast<int>(arrow + offset), static_cast<int>(thumb)};
-}
-
 void PaintFrame(const Window& window, Surface& surface, POINT origin, const RECT& clip) {
   Painter painter(surface, origin, clip);
   const int w = window.Width();
   const int h = window.Height();
-  const int b = window.border ? 1 : 0;
   if (window.border) {
     const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     painter.Fill({0, 0, w, 1}, frame);
@@ -141,22 +126,9 @@ void PaintFrame(const Window& window, Surface& surface, POINT origin, const RECT
     painter.Fill({0, 0, 1, h}, frame);
     painter.Fill({w - 1, 0, w, h}, frame);
   }
-  const RECT inside{b, b, w - b, h - b};
-  const bool horz = window.barShown[SB_HORZ];
-  const bool vert = window.barShown[SB_VERT];
-  const int corner = kScrollBarSize;
-  if (vert) {
-    RECT r = Intersect({w - b - corner, b, w - b, h - b - (horz ? corner : 0)}, inside);
-    PaintBar(painter, r, window.bars[SB_VERT], true);
-  }
-  if (horz) {
-    RECT r = Intersect({b, h - b - corner, w - b - (vert ? corner : 0), h - b}, inside);
-    PaintBar(painter, r, window.bars[SB_HORZ], false);
-  }
-  if (horz && vert) {
-    painter.Fill(Intersect({w - b - corner, h - b - corner, w - b, h - b}, inside),
-                 GetSysColor(COLOR_BTNFACE));
-  }
+  PaintBar(painter, BarRect(window, SB_VERT), window.bars[SB_VERT], true);
+  PaintBar(painter, BarRect(window, SB_HORZ), window.bars[SB_HORZ], false);
+  painter.Fill(CornerRect(window), GetSysColor(COLOR_BTNFACE));
 }
 
 }  // namespace platform::user

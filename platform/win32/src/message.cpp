@@ -3,7 +3,9 @@
 // SendMessageA calls the window's current procedure directly, so a subclassed
 // window's messages reach the procedure installed last. WM_PAINT is never queued:
 // the loop makes one for the first window, in tree order, that needs painting.
+#include "framegeometry.h"
 #include "messagequeue.h"
+#include "scrolltracker.h"
 #include "windowmanager.h"
 
 #include <string>
@@ -48,6 +50,25 @@ LRESULT EraseBackground(HWND hwnd, HDC hdc) {
   return FillRect(hdc, &client, brush) != 0 ? 1 : 0;
 }
 
+POINT PointOf(LPARAM lParam) {
+  return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+LRESULT NonClientHitTest(HWND hwnd, LPARAM lParam) {
+  WindowManager& wm = WindowManager::Get();
+  Window* window = wm.Find(hwnd);
+  if (window == nullptr) return HTNOWHERE;
+  const POINT origin = wm.OriginOnScreen(*window);
+  const POINT screen = PointOf(lParam);
+  return platform::user::HitTest(*window, {screen.x - origin.x, screen.y - origin.y});
+}
+
+LRESULT PassWheelToParent(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  Window* window = WindowManager::Get().Find(hwnd);
+  if (window == nullptr || !window->IsChild()) return 0;
+  return SendMessageA(window->parent, WM_MOUSEWHEEL, wParam, lParam);
+}
+
 }  // namespace
 
 extern "C" {
@@ -57,7 +78,10 @@ extern "C" {
  * The default handling: WM_NCCREATE succeeds, WM_PAINT validates the window,
  * WM_ERASEBKGND fills the client area with the class brush (COLOR_WINDOW without
  * one), WM_SETTEXT stores the text (a resource ordinal stores ""), WM_CLOSE destroys
- * the window. Every other message returns 0, so no keyboard or mouse default exists.
+ * the window. WM_NCHITTEST answers from the frame's geometry, the one the frame is
+ * painted with; WM_NCLBUTTONDOWN on a scroll bar starts tracking it (scrolltracker.h);
+ * a child passes WM_MOUSEWHEEL to its parent and returns the parent's answer. Every
+ * other message returns 0.
  */
 LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -81,6 +105,16 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
+    case WM_NCHITTEST:
+      return NonClientHitTest(hwnd, lParam);
+    case WM_NCLBUTTONDOWN:
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+        platform::user::ScrollTracker::Get().Start(hwnd, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+                                                   PointOf(lParam));
+      }
+      return 0;
+    case WM_MOUSEWHEEL:
+      return PassWheelToParent(hwnd, wParam, lParam);
     default:
       return 0;
   }

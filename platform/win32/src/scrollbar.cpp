@@ -117,8 +117,8 @@ int WINAPI SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
 
 /***********************************************************************
  * GetScrollInfo
- * Copies what fMask names; the track position is the position, as the thumb is never
- * dragged. FALSE for a stale window, and with ERROR_INVALID_PARAMETER for another
+ * Copies what fMask names; the track position is where a dragged thumb stands, else
+ * the position. FALSE for a stale window, and with ERROR_INVALID_PARAMETER for another
  * bar, a bad record or an empty mask.
  */
 BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
@@ -135,8 +135,8 @@ BOOL WINAPI GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   }
   if (info->fMask & SIF_PAGE) info->nPage = state.page;
   if (info->fMask & SIF_POS) info->nPos = state.pos;
-  // The thumb is never dragged here, so it tracks at the position.
-  if (info->fMask & SIF_TRACKPOS) info->nTrackPos = state.pos;
+  if (info->fMask & SIF_TRACKPOS)
+    info->nTrackPos = state.dragThumb >= 0 ? state.trackPos : state.pos;
   return TRUE;
 }
 

@@ -42,6 +42,10 @@ struct ScrollBar {
   int max = 100;
   UINT page = 0;
   int pos = 0;
+  // While the person drags the thumb: the position it stands for and where the
+  // pointer holds it (pixels along the bar); -1 when it is not dragged.
+  int trackPos = 0;
+  int dragThumb = -1;
 };
 
 struct Window {
