@@ -100,6 +100,7 @@
       preRun: [(m) => persistentStorage(m)],
     });
     module.zelvwMessageBox = messageBox;
+    module.zelvwMenu = menu;
     module.FS.mkdir("/cache");
     const answer = JSON.parse(
       module.UTF8ToString(await call("zelvw_start", "number", [], [])));
@@ -213,13 +214,116 @@
     for (const instance of instances.values()) present(instance);
   }
 
-  // Calls a plug-in function and shows every window as it is afterwards.
+  // Calls a plug-in function and shows every window as it is afterwards; a file the
+  // person saved meanwhile goes to the browser.
   function drive(name, returnType, argTypes, args) {
     return serial(async () => {
       const result = await call(name, returnType, argTypes, args);
       presentAll();
+      handOverDownloads();
       return result;
     });
+  }
+
+  // Files written under the name the save dialog proposed become the browser's download.
+  function handOverDownloads() {
+    const dir = "/downloads";
+    if (!module.FS.analyzePath(dir).exists) return;
+    for (const name of module.FS.readdir(dir)) {
+      if (name === "." || name === "..") continue;
+      const bytes = module.FS.readFile(dir + "/" + name);
+      module.FS.unlink(dir + "/" + name);
+      const link = document.createElement("a");
+      link.href = URL.createObjectURL(new Blob([bytes]));
+      link.download = name;
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    }
+  }
+
+  // The person's hand on an instance's canvas: pointer, wheel and keys as raw input at
+  // device pixels of its window. Moves that come faster than the plug-in takes them are
+  // joined into the latest.
+  const kModifierShift = 0x4;
+  const kModifierControl = 0x8;
+  function modifiers(event) {
+    return (event.shiftKey ? kModifierShift : 0) | (event.ctrlKey ? kModifierControl : 0);
+  }
+
+  function windowPoint(instance, event) {
+    const rect = instance.canvas.getBoundingClientRect();
+    const scaleX = instance.canvas.width / (rect.width || 1);
+    const scaleY = instance.canvas.height / (rect.height || 1);
+    return [Math.floor((event.clientX - rect.left) * scaleX),
+            Math.floor((event.clientY - rect.top) * scaleY)];
+  }
+
+  async function repeatWhileHeld() {
+    for (;;) {
+      const delay = await serial(() => call("zelvw_repeat_delay", "number", [], []));
+      if (delay < 0) return;
+      await new Promise((resolve) => setTimeout(resolve, delay));
+      await drive("zelvw_repeat", null, [], []);
+    }
+  }
+
+  function listen(instance) {
+    const canvas = instance.canvas;
+    let latest = null;
+    let moving = false;
+    const sendMoves = async () => {
+      moving = true;
+      while (latest) {
+        const move = latest;
+        latest = null;
+        await drive("zelvw_pointer_move", null, ["number", "number", "number", "number"],
+                    [instance.id, ...move]);
+      }
+      moving = false;
+    };
+    canvas.addEventListener("pointermove", (event) => {
+      if (!instance.id) return;
+      latest = [...windowPoint(instance, event), modifiers(event)];
+      if (!moving) sendMoves();
+    });
+    const button = (down) => (event) => {
+      if (!instance.id || event.button > 2) return;
+      if (down) {
+        canvas.focus();
+        canvas.setPointerCapture(event.pointerId);
+      }
+      drive("zelvw_pointer_button", null, ["number", "number", "number", "number", "number",
+                                           "number"],
+            [instance.id, ...windowPoint(instance, event), event.button, down ? 1 : 0,
+             modifiers(event)]);
+      if (down) repeatWhileHeld();
+    };
+    canvas.addEventListener("pointerdown", button(true));
+    canvas.addEventListener("pointerup", button(false));
+    canvas.addEventListener("contextmenu", (event) => event.preventDefault());
+    canvas.addEventListener("wheel", (event) => {
+      if (!instance.id) return;
+      event.preventDefault();
+      // WHEEL_DELTA (120) a notch; a notch is 100 pixels or 3 lines in Chromium. A
+      // sideways turn is the wheel with Shift, as Windows programs of the time took it.
+      const unit = event.deltaMode === 1 ? 40 : event.deltaMode === 2 ? 120 : 1.2;
+      const sideways = event.deltaY === 0 && event.deltaX !== 0;
+      const delta = Math.round(-(sideways ? event.deltaX : event.deltaY) * unit);
+      if (delta === 0) return;
+      drive("zelvw_wheel", null, ["number", "number", "number", "number", "number"],
+            [instance.id, ...windowPoint(instance, event), delta,
+             modifiers(event) | (sideways ? kModifierShift : 0)]);
+    }, { passive: false });
+    const key = (down) => (event) => {
+      if (!instance.id || event.keyCode === 0) return;
+      event.preventDefault();
+      drive("zelvw_key", null, ["number", "number", "number"],
+            [event.keyCode, down ? 1 : 0, modifiers(event)]);
+    };
+    canvas.addEventListener("keydown", key(true));
+    canvas.addEventListener("keyup", key(false));
   }
 
   async function open(instance, mode, size) {
@@ -347,6 +451,7 @@
     element.replaceWith(canvas);
     const instance = { element, canvas, type, url, id: 0 };
     instances.set(canvas, instance);
+    listen(instance);
     const work = (async () => {
       if ((await open(instance, mode, size)) && url) await deliver(instance);
     })();
@@ -442,6 +547,85 @@
       });
       document.body.appendChild(dialog);
       dialog.showModal();
+    });
+  }
+
+  // The page point of a screen point of the window system: in the canvas of the
+  // instance whose window is there.
+  function pagePoint(x, y) {
+    for (const instance of instances.values()) {
+      if (!instance.id) continue;
+      const left = module._zelvw_window_x(instance.id);
+      const top = module._zelvw_window_y(instance.id);
+      const canvas = instance.canvas;
+      if (x < left || y < top || x >= left + canvas.width || y >= top + canvas.height) continue;
+      const rect = canvas.getBoundingClientRect();
+      return [rect.left + (x - left) * rect.width / canvas.width,
+              rect.top + (y - top) * rect.height / canvas.height];
+    }
+    return [0, 0];
+  }
+
+  // A pop-up menu as an HTML menu at the pointer: click or keys (arrows, Enter, Escape);
+  // a click elsewhere closes it without a choice (0).
+  function menu(items, x, y) {
+    return new Promise((resolve) => {
+      const [left, top] = pagePoint(x, y);
+      const list = document.createElement("div");
+      list.className = "zelvw-menu";
+      list.setAttribute("role", "menu");
+      list.tabIndex = -1;
+      Object.assign(list.style, {
+        position: "fixed", left: left + "px", top: top + "px", zIndex: 2147483647,
+        background: "#f0f0f0", border: "1px solid #808080", padding: "2px 0",
+        font: "12px sans-serif", boxShadow: "2px 2px 3px rgba(0,0,0,0.3)" });
+      const choices = [];
+      const finish = (id) => {
+        document.removeEventListener("pointerdown", outside, true);
+        list.remove();
+        resolve(id);
+      };
+      const outside = (event) => { if (!list.contains(event.target)) finish(0); };
+      for (const item of items) {
+        if (item.separator) {
+          const line = document.createElement("hr");
+          line.style.margin = "3px 0";
+          list.appendChild(line);
+          continue;
+        }
+        const entry = document.createElement("div");
+        entry.setAttribute("role", "menuitem");
+        entry.textContent = (item.checked ? "\u2713 " : "") +
+                            item.text.replace(/&(&?)/g, (all, amp) => amp);
+        entry.tabIndex = -1;
+        entry.style.padding = "3px 20px";
+        if (!item.enabled) {
+          entry.setAttribute("aria-disabled", "true");
+          entry.style.color = "#808080";
+        } else {
+          entry.addEventListener("click", () => finish(item.id));
+          entry.addEventListener("pointerenter", () => entry.focus());
+          entry.addEventListener("focus", () => { entry.style.background = "#c0d8f0"; });
+          entry.addEventListener("blur", () => { entry.style.background = ""; });
+          choices.push([entry, item.id]);
+        }
+        list.appendChild(entry);
+      }
+      list.addEventListener("keydown", (event) => {
+        const at = choices.findIndex(([entry]) => entry === document.activeElement);
+        if (event.key === "Escape") finish(0);
+        else if (event.key === "Enter" && at >= 0) finish(choices[at][1]);
+        else if (event.key === "ArrowDown" || event.key === "ArrowUp") {
+          const step = event.key === "ArrowDown" ? 1 : choices.length - 1;
+          const next = choices[(at + step + (at < 0 && step > 1 ? 1 : 0)) % choices.length];
+          if (next) next[0].focus();
+        } else return;
+        event.preventDefault();
+      });
+      document.body.appendChild(list);
+      document.addEventListener("pointerdown", outside, true);
+      if (choices.length > 0) choices[0][0].focus();
+      else list.focus();
     });
   }
 

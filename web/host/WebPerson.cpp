@@ -1,12 +1,16 @@
 #include "web/host/WebPerson.h"
 
 #include <emscripten.h>
+#include <sys/stat.h>
+
+#include <cstdio>
 
 namespace webhost {
 namespace {
 
-// The page's dialog (zelvw.js) answers with the id of the button pressed. The texts are
-// code page 1252, read here as Latin-1: the two differ only in rarely used symbols.
+// The page's dialog and menu (zelvw.js) answer with the id of the button or item
+// chosen. The texts are code page 1252, read here as Latin-1: the two differ only in
+// rarely used symbols.
 // clang-format off
 EM_ASYNC_JS(int, AskMessageBox, (const char* caption, const char* text, unsigned style), {
   const latin1 = (p) => {
@@ -16,12 +20,64 @@ EM_ASYNC_JS(int, AskMessageBox, (const char* caption, const char* text, unsigned
   };
   return await Module.zelvwMessageBox(latin1(caption), latin1(text), style);
 });
+
+EM_ASYNC_JS(int, AskMenu, (const char* items, int x, int y), {
+  return await Module.zelvwMenu(JSON.parse(UTF8ToString(items)), x, y);
+});
 // clang-format on
+
+// Text as a JSON string, each byte above 0x7F its Latin-1 character.
+std::string JsonText(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c > 0x7E) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// A file name as the browser saves it: no directory in it.
+std::string SafeName(const std::string& name) {
+  std::string leaf = name.substr(name.find_last_of("/\\") + 1);
+  return leaf.empty() || leaf == "." || leaf == ".." ? "download" : leaf;
+}
 
 }  // namespace
 
 int WebPerson::MessageBox(const std::string& caption, const std::string& text, unsigned style) {
   return AskMessageBox(caption.c_str(), text.c_str(), style);
+}
+
+UINT WebPerson::ChooseMenuItem(const platform::MenuQuestion& question) {
+  std::string items = "[";
+  for (const platform::MenuItem& item : question.items) {
+    if (items.size() > 1) items += ",";
+    items += "{\"id\":" + std::to_string(item.id) + ",\"text\":" + JsonText(item.text) +
+             ",\"separator\":" + ((item.flags & MF_SEPARATOR) != 0 ? "true" : "false") +
+             ",\"enabled\":" + ((item.flags & (MF_GRAYED | MF_DISABLED)) == 0 ? "true" : "false") +
+             ",\"checked\":" + ((item.flags & MF_CHECKED) != 0 ? "true" : "false") + "}";
+  }
+  items += "]";
+  int chosen = AskMenu(items.c_str(), question.point.x, question.point.y);
+  return chosen > 0 ? static_cast<UINT>(chosen) : 0;
+}
+
+std::optional<std::string> WebPerson::ChooseFile(const platform::FileQuestion& question) {
+  if (!question.save) return std::nullopt;  // a page has no files to open
+  std::string name = SafeName(question.fileName);
+  if (name.find('.') == std::string::npos && !question.defaultExtension.empty()) {
+    name += "." + question.defaultExtension;
+  }
+  mkdir(kDownloadDirectory, 0755);
+  return std::string(kDownloadDirectory) + "/" + name;
 }
 
 }  // namespace webhost

@@ -3,6 +3,7 @@
 // for the person (a message box), so the script calls them asynchronously and one at
 // a time.
 #include <emscripten.h>
+#include <platform/input.h>
 #include <platform/person.h>
 #include <platform/screen.h>
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/InstanceWindow.h"
 #include "web/host/LinkedModules.h"
 #include "web/host/WebInstance.h"
 #include "web/host/WebPerson.h"
@@ -54,7 +56,8 @@ POINT SlotOf(int id) {
 
 bool Start() {
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
+  // What the browser does in an instance's window: the wheel as line scrolls.
+  windowClass.lpfnWndProc = nphost::InstanceWindowProc;
   windowClass.lpszClassName = webhost::kInstanceWindowClass;
   if (RegisterClassA(&windowClass) == 0 || !platform::SetScreen(kScreenSide, kScreenSide, 24)) {
     g_startError = "cannot set up the window system (error " + std::to_string(GetLastError()) + ")";
@@ -160,6 +163,47 @@ EMSCRIPTEN_KEEPALIVE int zelvw_capture_height(int id) {
 // Where the instance's window is on the screen, for turning page points into screen ones.
 EMSCRIPTEN_KEEPALIVE int zelvw_window_x(int id) { return SlotOf(id).x; }
 EMSCRIPTEN_KEEPALIVE int zelvw_window_y(int id) { return SlotOf(id).y; }
+
+// Raw input at a point of the instance's window (device pixels from its corner). Each
+// may open a modal loop (a menu, a dialog) that waits for the person.
+EMSCRIPTEN_KEEPALIVE void zelvw_pointer_move(int id, int x, int y, unsigned modifiers) {
+  POINT slot = SlotOf(id);
+  platform::input::PointerMove({slot.x + x, slot.y + y}, modifiers);
+  Pump();
+}
+
+EMSCRIPTEN_KEEPALIVE void zelvw_pointer_button(int id, int x, int y, int button, int down,
+                                               unsigned modifiers) {
+  static constexpr platform::input::Button kButtons[] = {
+      platform::input::Button::kLeft, platform::input::Button::kMiddle,
+      platform::input::Button::kRight};  // the order of the DOM's button numbers
+  if (button < 0 || button > 2) return;
+  POINT slot = SlotOf(id);
+  platform::input::PointerButton({slot.x + x, slot.y + y}, kButtons[button], down != 0, modifiers);
+  Pump();
+}
+
+EMSCRIPTEN_KEEPALIVE void zelvw_wheel(int id, int x, int y, int delta, unsigned modifiers) {
+  POINT slot = SlotOf(id);
+  platform::input::Wheel({slot.x + x, slot.y + y}, delta, modifiers);
+  Pump();
+}
+
+EMSCRIPTEN_KEEPALIVE void zelvw_key(unsigned virtualKey, int down, unsigned modifiers) {
+  platform::input::Key(virtualKey, down != 0, modifiers);
+  Pump();
+}
+
+// Auto-repeat of a held scroll-bar arrow or track: milliseconds until the next, or -1.
+EMSCRIPTEN_KEEPALIVE int zelvw_repeat_delay() {
+  DWORD delay = platform::input::RepeatDelay();
+  return delay == INFINITE ? -1 : static_cast<int>(delay);
+}
+
+EMSCRIPTEN_KEEPALIVE void zelvw_repeat() {
+  platform::input::Repeat();
+  Pump();
+}
 
 // The chooser's page: the engine's display profiles and the one chosen, as JSON
 // {"current": name, "profiles": [names]}, names as Latin-1 text.

@@ -101,6 +101,15 @@ async function pixel(p, index, x, y) {
   }, [index, x, y]);
 }
 
+// The whole canvas, as text to compare.
+async function pixels(p, index) {
+  return p.evaluate((i) => {
+    const canvas = document.querySelectorAll("canvas")[i];
+    const data = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+    return Array.from(data).join(",");
+  }, index);
+}
+
 function near(actual, expected, tolerance) {
   return actual.every((c, i) => Math.abs(c - expected[i]) <= tolerance);
 }
@@ -150,9 +159,28 @@ const steps = [
     await openPage(p, base + "/viewer.html?src=samples/chart-swapped.jpg");
     await expectColours(p, [
       [0, 26, kChartRow, RED, kDecodedTolerance], [0, 384 + 26, kChartRow, GREEN, kMatchedTolerance]]);
-    // The window follows the browser window's size.
-    await p.setViewportSize({ width: 600, height: 300 });
-    await p.waitForFunction(() => document.querySelector("canvas").width === 600);
+    // The window follows the browser window's size, and the wheel turned sideways
+    // scrolls it until the matched half's first patch is where the decoded half's third was.
+    await p.setViewportSize({ width: 500, height: 320 });
+    await p.waitForFunction(() => document.querySelector("canvas").width === 500);
+    await expectColours(p, [[0, 2 * 48 + 26, kChartRow, BLUE, kDecodedTolerance]]);
+    await p.mouse.move(250, 100);
+    for (let i = 0; i < 20; ++i) await p.mouse.wheel(100, 0);
+    await settle(p);
+    await expectColours(p, [[0, 500 - 384 + 26, kChartRow, GREEN, kMatchedTolerance]]);
+  }],
+  ["right click, Save as: the download is the delivered file, byte for byte", async (p, base) => {
+    await openPage(p, base + "/t/one.html");
+    await p.mouse.click(50, 50, { button: "right" });
+    const item = p.locator(".zelvw-menu [role=menuitem]", { hasText: "Save as..." });
+    await item.waitFor();
+    const [download] = await Promise.all([p.waitForEvent("download"), item.click()]);
+    const saved = fs.readFileSync(await download.path());
+    const delivered = fs.readFileSync(path.join(webDir, "samples/chart-swapped.jpg"));
+    if (download.suggestedFilename() !== "chart-swapped.JPG") {
+      throw new Error(`the download is named ${download.suggestedFilename()}`);
+    }
+    if (!saved.equals(delivered)) throw new Error("the download differs from the delivered file");
   }],
   ["a broken file shows the plug-in's message, and the page's other image is shown", async (p, base) => {
     await p.setViewportSize({ width: 1000, height: 700 });
@@ -163,7 +191,14 @@ const steps = [
     if (!text.includes("Failed in converting to DIB file")) throw new Error(`the dialog says ${text}`);
     await dialog.locator("button").first().click();
     await settle(p);
-    await expectColours(p, [[1, 26, kChartRow, GREEN, kMatchedTolerance]]);
+    await expectColours(p, [[1, 26, 26, GREEN, kMatchedTolerance]]);
+    // The other image still scrolls: a notch of the wheel down changes what it shows.
+    const before = await pixels(p, 1);
+    const box = await p.locator("canvas").nth(1).boundingBox();
+    await p.mouse.move(box.x + 50, box.y + 50);
+    await p.mouse.wheel(0, 100);
+    await settle(p);
+    if ((await pixels(p, 1)) === before) throw new Error("the wheel did not scroll the image");
   }],
   ["an embed added by script after load is shown", async (p, base) => {
     await openPage(p, base + "/t/empty.html");
@@ -183,7 +218,8 @@ const steps = [
 extra.set("/t/two.html", page(`<embed src="/samples/chart-swapped.jpg" width="384" height="288">
 <object data="/patches-swapped.tif" type="image/tiff" width="144" height="48"></object>`));
 extra.set("/t/broken.html", page(`<embed src="/broken.jpg" width="200" height="100">
-<embed src="/samples/chart-swapped.jpg" width="384" height="288">`));
+<embed src="/samples/chart-swapped.jpg" width="200" height="150">`));
+extra.set("/t/one.html", page(`<embed src="/samples/chart-swapped.jpg" width="384" height="288">`));
 extra.set("/t/empty.html", page(""));
 
 const server = http.createServer(serve);
