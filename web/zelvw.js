@@ -101,6 +101,7 @@
     });
     module.zelvwMessageBox = messageBox;
     module.zelvwMenu = menu;
+    module.zelvwPrintDialog = printDialog;
     module.FS.mkdir("/cache");
     const answer = JSON.parse(
       module.UTF8ToString(await call("zelvw_start", "number", [], [])));
@@ -221,6 +222,7 @@
       const result = await call(name, returnType, argTypes, args);
       presentAll();
       handOverDownloads();
+      printPages();
       return result;
     });
   }
@@ -241,6 +243,66 @@
       link.remove();
       setTimeout(() => URL.revokeObjectURL(link.href), 60000);
     }
+  }
+
+  // A print job's pages, in a view of their own on the page's paper, through the
+  // browser's print dialog; the view goes once the dialog is done.
+  function printPages() {
+    const dir = "/print";
+    if (!module.FS.analyzePath(dir).exists) return;
+    for (const job of module.FS.readdir(dir)) {
+      if (job === "." || job === "..") continue;
+      const pages = module.FS.readdir(dir + "/" + job).filter((n) => n.endsWith(".png"))
+        .sort((a, b) => parseInt(a.slice(5), 10) - parseInt(b.slice(5), 10));
+      const view = document.createElement("div");
+      view.className = "zelvw-print";
+      const style = document.createElement("style");
+      style.textContent = "@media screen { .zelvw-print { display: none; } }" +
+        "@media print { body > :not(.zelvw-print) { display: none !important; }" +
+        " .zelvw-print img { width: 8.5in; height: 11in; display: block;" +
+        " break-after: page; } } @page { size: 8.5in 11in; margin: 0; }";
+      view.appendChild(style);
+      for (const page of pages) {
+        const path = dir + "/" + job + "/" + page;
+        const image = document.createElement("img");
+        image.src = URL.createObjectURL(new Blob([module.FS.readFile(path)], { type: "image/png" }));
+        module.FS.unlink(path);
+        view.appendChild(image);
+      }
+      module.FS.rmdir(dir + "/" + job);
+      if (pages.length === 0) continue;
+      document.body.appendChild(view);
+      const done = () => {
+        window.removeEventListener("afterprint", done);
+        for (const image of view.querySelectorAll("img")) URL.revokeObjectURL(image.src);
+        view.remove();
+      };
+      window.addEventListener("afterprint", done);
+      Promise.all(Array.from(view.querySelectorAll("img"), (i) => i.decode())).then(() => window.print());
+    }
+  }
+
+  // The print dialog: copies and resolution, or null when cancelled.
+  function printDialog(copies) {
+    return new Promise((resolve) => {
+      const dialog = document.createElement("dialog");
+      dialog.className = "zelvw-print-dialog";
+      dialog.innerHTML = '<form method="dialog"><h1 style="font: bold 1em sans-serif">Print</h1>' +
+        '<p><label>Copies <input name="copies" type="number" min="1" max="99"></label></p>' +
+        '<p><label>Resolution <select name="dpi"><option value="150">150 dpi</option>' +
+        '<option value="300">300 dpi</option><option value="600">600 dpi</option></select>' +
+        '</label></p><button value="ok">Print</button> <button value="cancel">Cancel</button></form>';
+      const form = dialog.querySelector("form");
+      form.copies.value = String(copies || 1);
+      dialog.addEventListener("close", () => {
+        dialog.remove();
+        const count = Math.floor(Number(form.copies.value));
+        resolve(dialog.returnValue === "ok" && count >= 1 && count <= 99
+          ? { copies: count, dpi: Number(form.dpi.value) } : null);
+      });
+      document.body.appendChild(dialog);
+      dialog.showModal();
+    });
   }
 
   // The person's hand on an instance's canvas: pointer, wheel and keys as raw input at
@@ -539,7 +601,15 @@
         button.value = String(id);
         row.appendChild(button);
       }
-      dialog.append(title, body, row);
+      dialog.append(title, body);
+      // The advice to run the chooser leads to the site's chooser page.
+      if (text.includes("SCRNPICK")) {
+        const link = document.createElement("a");
+        link.href = new URL("scrnpick.html", base).href;
+        link.textContent = "Choose the monitor profile";
+        dialog.append(link);
+      }
+      dialog.append(row);
       dialog.addEventListener("close", () => {
         dialog.remove();
         const cancel = buttons.find(([, id]) => id === 2);

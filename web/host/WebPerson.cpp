@@ -24,6 +24,15 @@ EM_ASYNC_JS(int, AskMessageBox, (const char* caption, const char* text, unsigned
 EM_ASYNC_JS(int, AskMenu, (const char* items, int x, int y), {
   return await Module.zelvwMenu(JSON.parse(UTF8ToString(items)), x, y);
 });
+
+// Writes the copies and the resolution chosen; 0 when the person cancelled.
+EM_ASYNC_JS(int, AskPrinter, (int copies, int* chosenCopies, int* chosenDpi), {
+  const answer = await Module.zelvwPrintDialog(copies);
+  if (!answer) return 0;
+  HEAP32[chosenCopies >> 2] = answer.copies;
+  HEAP32[chosenDpi >> 2] = answer.dpi;
+  return 1;
+});
 // clang-format on
 
 // Text as a JSON string, each byte above 0x7F its Latin-1 character.
@@ -78,6 +87,24 @@ std::optional<std::string> WebPerson::ChooseFile(const platform::FileQuestion& q
   }
   mkdir(kDownloadDirectory, 0755);
   return std::string(kDownloadDirectory) + "/" + name;
+}
+
+std::optional<platform::PrintAnswer> WebPerson::ChoosePrinter(
+    const platform::PrintQuestion& question) {
+  int copies = 0;
+  int dpi = 0;
+  if (AskPrinter(question.copies, &copies, &dpi) == 0 || copies < 1 || copies > 0xFFFF) {
+    return std::nullopt;
+  }
+  // Each job's pages in a directory of their own, which the page's script prints.
+  std::string dir = std::string(kPrintDirectory) + "/" + std::to_string(m_nextJob++);
+  mkdir(kPrintDirectory, 0755);
+  mkdir(dir.c_str(), 0755);
+  platform::PrintAnswer answer;
+  answer.printer.dpi = dpi;
+  answer.printer.output = dir + "/page-%d.png";
+  answer.copies = static_cast<WORD>(copies);
+  return answer;
 }
 
 }  // namespace webhost

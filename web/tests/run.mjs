@@ -182,6 +182,37 @@ const steps = [
     }
     if (!saved.equals(delivered)) throw new Error("the download differs from the delivered file");
   }],
+  ["Print: the print view holds one page a copy with the image at 65 pixels an inch", async (p, base) => {
+    await openPage(p, base + "/t/one.html");
+    await p.evaluate(() => { window.print = () => { window.printed = true; }; });
+    await p.mouse.click(50, 50, { button: "right" });
+    await p.locator(".zelvw-menu [role=menuitem]", { hasText: "Print..." }).click();
+    const dialog = p.locator("dialog.zelvw-print-dialog");
+    await dialog.locator("input[name=copies]").fill("2");
+    await dialog.locator("select[name=dpi]").selectOption("150");
+    await dialog.locator("button[value=ok]").click();
+    await p.waitForFunction(() => window.printed === true);
+    const pages = await p.evaluate(() => Array.from(document.querySelectorAll(".zelvw-print img"),
+      (image) => {
+        const canvas = document.createElement("canvas");
+        canvas.width = image.naturalWidth;
+        canvas.height = image.naturalHeight;
+        const context = canvas.getContext("2d");
+        context.drawImage(image, 0, 0);
+        // The image's width: the first and last pixel that is not white, across the middle.
+        const row = context.getImageData(0, canvas.height >> 1, canvas.width, 1).data;
+        const inked = [];
+        for (let x = 0; x < canvas.width; ++x) if (row[4 * x] + row[4 * x + 1] + row[4 * x + 2] < 750) inked.push(x);
+        return [canvas.width, canvas.height, inked.length ? inked.at(-1) - inked[0] + 1 : 0];
+      }));
+    const imageWidth = Math.round(384 * 150 / 65);
+    if (pages.length !== 2) throw new Error(`the print view has ${pages.length} pages, not 2`);
+    for (const [width, height, inked] of pages) {
+      if (width !== 1275 || height !== 1650 || Math.abs(inked - imageWidth) > 2) {
+        throw new Error(`a page of ${width}x${height} with an image ${inked} wide, not ${imageWidth}`);
+      }
+    }
+  }],
   ["a broken file shows the plug-in's message, and the page's other image is shown", async (p, base) => {
     await p.setViewportSize({ width: 1000, height: 700 });
     await p.goto(base + "/t/broken.html");
