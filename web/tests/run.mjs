@@ -153,6 +153,10 @@ const steps = [
       [0, 26, kChartRow, GREEN, kMatchedTolerance], [0, 48 + 26, kChartRow, RED, kMatchedTolerance],
       [0, 96 + 26, kChartRow, BLUE, kMatchedTolerance],
       [1, 24, 24, GREEN, kMatchedTolerance], [1, 48 + 24, 24, RED, kMatchedTolerance]]);
+    // The page finds the plug-in where pages looked for one, under the record's types.
+    const found = await p.evaluate(() => ["image/jpeg", "image/tiff"].map(
+      (type) => navigator.mimeTypes.namedItem(type)?.enabledPlugin?.filename));
+    if (found.some((name) => name !== "NPZELVW.DLL")) throw new Error(`navigator says ${found}`);
   }],
   ["the full-page viewer shows the decoded image left and the matched one right", async (p, base) => {
     await p.setViewportSize({ width: 800, height: 320 });
