@@ -419,6 +419,7 @@
     const dir = "/cache/" + nextStream++;
     const path = dir + "/" + name.replace(/[\/\0]/g, "_");
     module.FS.mkdir(dir);
+    instance.cache = { dir, path };
     let response = null;
     try {
       response = await fetch(instance.url);
@@ -544,7 +545,17 @@
     for (const instance of gone) {
       if (instance.canvas.isConnected) continue;
       instances.delete(instance.canvas);
-      if (instance.id) drive("zelvw_destroy", null, ["number"], [instance.id]);
+      if (!instance.id) continue;
+      // Once the instance is gone, its stream's file leaves the cache.
+      drive("zelvw_destroy", null, ["number"], [instance.id]).then(() => {
+        if (!instance.cache) return;
+        try {
+          module.FS.unlink(instance.cache.path);
+          module.FS.rmdir(instance.cache.dir);
+        } catch (e) {
+          // Not written (a failed fetch), or the plug-in left more beside it: kept.
+        }
+      });
     }
   }
 

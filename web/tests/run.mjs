@@ -247,6 +247,16 @@ const steps = [
     await p.waitForFunction(() => document.querySelector("canvas"));
     await settle(p);
     await expectColours(p, [[0, 26, kChartRow, GREEN, kMatchedTolerance]]);
+    // Removed, it is torn down; one added again is a new instance.
+    await p.evaluate(() => {
+      document.querySelector("canvas").remove();
+      const embed = document.createElement("embed");
+      embed.src = "/samples/chart-swapped.jpg";
+      document.body.appendChild(embed);
+    });
+    await p.waitForFunction(() => document.querySelectorAll("canvas").length === 1);
+    await settle(p);
+    await expectColours(p, [[0, 26, 26, GREEN, kMatchedTolerance]]);
   }],
 ];
 
@@ -269,10 +279,13 @@ const context = await chromium.launchPersistentContext(profile, {
 let failed = 0;
 try {
   const p = context.pages()[0] || (await context.newPage());
-  p.on("pageerror", (e) => console.error("  page error:", e.message));
+  // An error the page's script did not handle fails the step it happened in.
+  const pageErrors = [];
+  p.on("pageerror", (e) => pageErrors.push(e.message));
   for (const [name, step] of steps) {
     try {
       await step(p, base);
+      if (pageErrors.length > 0) throw new Error("the page failed: " + pageErrors.splice(0).join("; "));
       console.log(`ok - ${name}`);
     } catch (e) {
       ++failed;
