@@ -233,7 +233,28 @@ const steps = [
     await p.mouse.move(box.x + 50, box.y + 50);
     await p.mouse.wheel(0, 100);
     await settle(p);
-    if ((await pixels(p, 1)) === before) throw new Error("the wheel did not scroll the image");
+    const wheeled = await pixels(p, 1);
+    if (wheeled === before) throw new Error("the wheel did not scroll the image");
+    // And its scroll bar's down arrow (the bottom 17 pixels of the right-hand bar).
+    await p.mouse.click(box.x + 200 - 8, box.y + 150 - 17 - 8);
+    await settle(p);
+    if ((await pixels(p, 1)) === wheeled) throw new Error("the arrow did not scroll the image");
+  }],
+  ["at twice the pixels a CSS pixel, the window has one pixel per device pixel", async (p, base) => {
+    const cdp = await p.context().newCDPSession(p);
+    await cdp.send("Emulation.setDeviceMetricsOverride",
+                   { width: 800, height: 600, deviceScaleFactor: 2, mobile: false });
+    try {
+      await openPage(p, base + "/t/one.html");
+      const size = await p.evaluate(() => {
+        const canvas = document.querySelector("canvas");
+        return [canvas.width, canvas.height, canvas.getBoundingClientRect().width];
+      });
+      if (size.join() !== "768,576,384") throw new Error(`the canvas is ${size}`);
+      await expectColours(p, [[0, 26, kChartRow, GREEN, kMatchedTolerance]]);
+    } finally {
+      await cdp.send("Emulation.clearDeviceMetricsOverride");
+    }
   }],
   ["an embed added by script after load is shown", async (p, base) => {
     await openPage(p, base + "/t/empty.html");
