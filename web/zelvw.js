@@ -211,19 +211,38 @@
     canvas.getContext("2d").putImageData(new ImageData(new Uint8ClampedArray(bytes), width), 0, 0);
   }
 
+  // The windows are shown once a frame at most, and never while a call into the module
+  // is under way (it may be waiting for the person).
+  let dirty = false;
+  let frame = 0;
+  let busy = false;
   function presentAll() {
+    dirty = false;
     for (const instance of instances.values()) present(instance);
   }
 
-  // Calls a plug-in function and shows every window as it is afterwards; a file the
-  // person saved meanwhile goes to the browser.
+  function requestPresent() {
+    dirty = true;
+    if (frame) return;
+    frame = requestAnimationFrame(() => {
+      frame = 0;
+      if (dirty && !busy) presentAll();
+    });
+  }
+
+  // Calls a plug-in function; the windows are shown as they are afterwards, and a file
+  // the person saved meanwhile goes to the browser.
   function drive(name, returnType, argTypes, args) {
     return serial(async () => {
-      const result = await call(name, returnType, argTypes, args);
-      presentAll();
-      handOverDownloads();
-      printPages();
-      return result;
+      busy = true;
+      try {
+        return await call(name, returnType, argTypes, args);
+      } finally {
+        busy = false;
+        requestPresent();
+        handOverDownloads();
+        printPages();
+      }
     });
   }
 
@@ -721,7 +740,7 @@
   async function settled() {
     await ready;
     while (pending.size > 0) await Promise.allSettled([...pending]);
-    await serial(() => {});
+    await serial(() => { if (dirty) presentAll(); });
   }
 
   // The chooser's page: the display profiles, and the one chosen for every page of the
