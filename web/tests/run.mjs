@@ -173,7 +173,7 @@ const steps = [
     await settle(p);
     await expectColours(p, [[0, 500 - 384 + 26, kChartRow, GREEN, kMatchedTolerance]]);
   }],
-  ["right click, Save as: the download is the delivered file, byte for byte", async (p, base) => {
+  ["right click: Save as downloads the delivered file as it was; About is the engine's", async (p, base) => {
     await openPage(p, base + "/t/one.html");
     await p.mouse.click(50, 50, { button: "right" });
     const item = p.locator(".zelvw-menu [role=menuitem]", { hasText: "Save as..." });
@@ -185,6 +185,16 @@ const steps = [
       throw new Error(`the download is named ${download.suggestedFilename()}`);
     }
     if (!saved.equals(delivered)) throw new Error("the download differs from the delivered file");
+    // About: the engine's dialog library, bound to the engine by name, in the page's dialog.
+    await p.mouse.click(50, 50, { button: "right" });
+    await p.locator(".zelvw-menu [role=menuitem]", { hasText: "About Zelcora\u00ae" }).click();
+    const about = p.locator("dialog.zelvw-message");
+    await about.waitFor();
+    const text = await about.textContent();
+    if (!text.includes("About ZIRN") || !text.includes("Monitor profile: sRGB")) {
+      throw new Error(`the About dialog says ${text}`);
+    }
+    await about.locator("button").click();
   }],
   ["Print: the print view holds one page a copy with the image at 65 pixels an inch", async (p, base) => {
     await openPage(p, base + "/t/one.html");
