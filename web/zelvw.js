@@ -372,6 +372,9 @@
     const button = (down) => (event) => {
       if (!instance.id || event.button > 2) return;
       if (down) {
+        // Focused here, not by the mouse's default action, which would come after a
+        // menu the press opened and take the focus from it.
+        event.preventDefault();
         canvas.focus();
         canvas.setPointerCapture(event.pointerId);
       }

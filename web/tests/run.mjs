@@ -199,8 +199,14 @@ const steps = [
   ["Print: the print view holds one page a copy with the image at 65 pixels an inch", async (p, base) => {
     await openPage(p, base + "/t/one.html");
     await p.evaluate(() => { window.print = () => { window.printed = true; }; });
+    // The menu opens at the pointer and answers the keys: down twice from the first item
+    // is Print.
     await p.mouse.click(50, 50, { button: "right" });
-    await p.locator(".zelvw-menu [role=menuitem]", { hasText: "Print..." }).click();
+    const place = await p.locator(".zelvw-menu").boundingBox();
+    if (Math.abs(place.x - 50) > 1 || Math.abs(place.y - 50) > 1) {
+      throw new Error(`the menu opened at ${place.x},${place.y}`);
+    }
+    for (const key of ["ArrowDown", "ArrowDown", "Enter"]) await p.keyboard.press(key);
     const dialog = p.locator("dialog.zelvw-print-dialog");
     await dialog.locator("input[name=copies]").fill("2");
     await dialog.locator("select[name=dpi]").selectOption("150");
