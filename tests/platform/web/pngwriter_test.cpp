@@ -16,8 +16,9 @@ std::uint32_t Colour(int x, int y) {
 TEST(WebPngWriterTest, LibpngReadsBackEveryPixel) {
   // A row of 3 pixels fits one stored block, 30000 need two, and 21845 (65536 bytes with
   // the filter byte) overflow one by a byte.
-  for (auto [width, height] :
-       {std::pair{3, 2}, std::pair{30000, 3}, std::pair{21845, 2}, std::pair{1, 1}}) {
+  for (auto [w, h] : {std::pair{3, 2}, std::pair{30000, 3}, std::pair{21845, 2}, std::pair{1, 1}}) {
+    const int width = w;  // named copies: a lambda may not capture structured bindings
+    const int height = h;
     std::string path = (std::filesystem::temp_directory_path() / "web-pngwriter-test.png").string();
     ASSERT_TRUE(platform::gdi::WritePng(path, width, height, [&](int y, std::uint32_t* row) {
       for (int x = 0; x < width; ++x) row[x] = Colour(x, y);
