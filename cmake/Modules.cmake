@@ -1,8 +1,16 @@
+# The web build links every module into one WebAssembly module: what is a shared
+# library natively is a static one there.
+if(EMSCRIPTEN)
+  set(ZELVW_SHARED STATIC)
+else()
+  set(ZELVW_SHARED SHARED)
+endif()
+
 # zelvw_module(target FILE_NAME ...): a shared library whose file on disk carries the
 # Windows module name (NPZELVW.DLL, ZIRN.DLL, ...). The soname is the same name, so a
 # load-time link records it as DT_NEEDED and the loader refuses a missing module.
 function(zelvw_module target file_name)
-  add_library(${target} SHARED ${ARGN})
+  add_library(${target} ${ZELVW_SHARED} ${ARGN})
   set_target_properties(${target} PROPERTIES
     PREFIX "" SUFFIX "" OUTPUT_NAME "${file_name}" NO_SONAME OFF)
   target_link_options(${target} PRIVATE "-Wl,-soname,${file_name}" ${ZELVW_NO_UNDEFINED})

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <string>
 
+#include "rangelock.h"
 #include "sharelock.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
@@ -240,7 +241,7 @@ void CFile::SetRangeLock(ULONGLONG dwPos, ULONGLONG dwCount, short nType) {
   record.l_whence = SEEK_SET;
   record.l_start = static_cast<off_t>(dwPos);
   record.l_len = static_cast<off_t>(dwCount);
-  if (fcntl(static_cast<int>(m_hFile), F_OFD_SETLK, &record) == 0) return;
+  if (platform::mfc::RangeLock(static_cast<int>(m_hFile), F_OFD_SETLK, &record) == 0) return;
   if (errno == EAGAIN || errno == EACCES)
     CFileException::ThrowOsError(ERROR_LOCK_VIOLATION, m_strFileName);
   if (errno == EBADF) CFileException::ThrowOsError(ERROR_ACCESS_DENIED, m_strFileName);

@@ -1,5 +1,6 @@
 // ShareLock: the in-process table of openers and the cross-process lock bytes.
 #include "sharelock.h"
+#include "rangelock.h"
 
 #include <platform/posix.h>
 #include <windows.h>
@@ -113,7 +114,7 @@ bool ShareLock::LockFacts(int fd) {
   if (m_lockFd < 0) return false;
   for (Fact fact : FactsOf(m_mode)) {
     struct flock record = LockRecord(F_RDLCK, kLockBase + fact, 1);
-    if (fcntl(m_lockFd, F_OFD_SETLK, &record) != 0) {
+    if (RangeLock(m_lockFd, F_OFD_SETLK, &record) != 0) {
       Unlock();
       return false;
     }
@@ -124,7 +125,7 @@ bool ShareLock::LockFacts(int fd) {
 bool ShareLock::OtherHoldsOpposingFact() const {
   for (Fact fact : OpposingFacts(m_mode)) {
     struct flock record = LockRecord(F_WRLCK, kLockBase + fact, 1);
-    if (fcntl(m_lockFd, F_OFD_GETLK, &record) == 0 && record.l_type != F_UNLCK) return true;
+    if (RangeLock(m_lockFd, F_OFD_GETLK, &record) == 0 && record.l_type != F_UNLCK) return true;
   }
   return false;
 }
@@ -132,7 +133,7 @@ bool ShareLock::OtherHoldsOpposingFact() const {
 void ShareLock::Unlock() {
   if (m_lockFd >= 0 && getpid() == m_owner) {
     struct flock record = LockRecord(F_UNLCK, kLockBase, 4);
-    fcntl(m_lockFd, F_OFD_SETLK, &record);
+    RangeLock(m_lockFd, F_OFD_SETLK, &record);
   }
   if (m_ownsLockFd) close(m_lockFd);
   m_lockFd = -1;

@@ -87,6 +87,18 @@ DWORD Win32ErrorFromErrno(int error, const std::string& posixPath) {
   }
 }
 
+#ifdef __EMSCRIPTEN__
+// The web build's file system has one thread and no other process: a check and then a
+// rename cannot race.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (lstat(to.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return rename(from.c_str(), to.c_str());
+}
+#else
 int RenameNoReplace(const std::string& from, const std::string& to) {
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return -1;
@@ -95,5 +107,6 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   unlink(from.c_str());
   return 0;
 }
+#endif
 
 }  // namespace platform

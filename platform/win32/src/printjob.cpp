@@ -1,10 +1,13 @@
 // Printer pages: geometry, the job's state, and the PDF (cairo) and PNG (libpng)
-// output of each page.
+// output of each page. The web build has no cairo: it prints PNG pages only, and a
+// PDF output fails StartDoc.
 #include "printjob.h"
 
 #include "pngwriter.h"
 
+#ifndef __EMSCRIPTEN__
 #include <cairo-pdf.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -57,7 +60,9 @@ PrintJob::PrintJob(const PrinterSetup& setup)
       m_nPageHeight(DevicePixels(setup.pageHeightInches, setup.dpi)) {}
 
 PrintJob::~PrintJob() {
+#ifndef __EMSCRIPTEN__
   if (m_pPdf != nullptr) cairo_surface_destroy(m_pPdf);
+#endif
 }
 
 int PrintJob::DeviceCaps(int index) const {
@@ -103,6 +108,9 @@ int PrintJob::StartDoc(const DOCINFOA& info) {
     if (at == std::string::npos || output.find("%d", at + 2) != std::string::npos) return SP_ERROR;
   }
   if (kind == Output::Pdf) {
+#ifdef __EMSCRIPTEN__
+    return SP_ERROR;
+#else
     double points = 72.0 / m_setup.dpi;
     m_pPdf =
         cairo_pdf_surface_create(output.c_str(), m_nPageWidth * points, m_nPageHeight * points);
@@ -112,6 +120,7 @@ int PrintJob::StartDoc(const DOCINFOA& info) {
       return SP_ERROR;
     }
     cairo_pdf_surface_set_metadata(m_pPdf, CAIRO_PDF_METADATA_TITLE, name.c_str());
+#endif
   }
   m_output = kind;
   m_record = PrintJobRecord{};
@@ -167,12 +176,14 @@ void PrintJob::Abandon() {
 
 bool PrintJob::Finish(bool aborted) {
   bool ok = true;
+#ifndef __EMSCRIPTEN__
   if (m_pPdf != nullptr) {
     cairo_surface_finish(m_pPdf);
     ok = cairo_surface_status(m_pPdf) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(m_pPdf);
     m_pPdf = nullptr;
   }
+#endif
   // A PDF always has a page, so a job that printed none leaves no file at all.
   if (aborted || m_record->pages.empty()) {
     for (const std::string& file : m_record->files) std::remove(file.c_str());
@@ -228,6 +239,9 @@ bool PrintJob::Draw(const DibSource& dib, const StretchRect& rect) {
 }
 
 bool PrintJob::WritePdfPage() {
+#ifdef __EMSCRIPTEN__
+  return false;
+#else
   // Every image is made before anything is drawn, so that a failure leaves no half
   // page behind to be shown with the next one.
   std::vector<cairo_surface_t*> images;
@@ -283,6 +297,7 @@ bool PrintJob::WritePdfPage() {
   }
   for (cairo_surface_t* pixels : images) cairo_surface_destroy(pixels);
   return ok;
+#endif
 }
 
 std::string PrintJob::PngPath(int page) const {

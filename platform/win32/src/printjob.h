@@ -11,7 +11,11 @@
 
 #include <platform/printer.h>
 
+#ifdef __EMSCRIPTEN__
+typedef struct _cairo_surface cairo_surface_t;  // never made: no PDF on the web
+#else
 #include <cairo.h>
+#endif
 
 #include <optional>
 #include <string>
@@ -68,7 +72,7 @@ class PrintJob {
   bool m_bInDoc = false;
   bool m_bPageOpen = false;
   Output m_output = Output::None;
-  cairo_surface_t* m_pPdf = nullptr;
+  [[maybe_unused]] cairo_surface_t* m_pPdf = nullptr;  // none on the web
   std::vector<PageImage> m_page;
   std::optional<PrintJobRecord> m_record;
 };

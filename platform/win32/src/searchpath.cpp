@@ -13,6 +13,7 @@
 // LoadLibraryA): a module that calls them as a tail call asks as its own caller.
 #include "searchpath.h"
 
+#include <platform/linkedmodules.h>
 #include <platform/posix.h>
 #include <platform/testing.h>
 #include <windows.h>
@@ -49,6 +50,11 @@ std::string Absolute(const std::string& path) {
   return std::filesystem::path(full).lexically_normal().string();
 }
 
+#ifdef __EMSCRIPTEN__
+// The web build's modules are all linked into the program, their files in one place.
+std::string ProgramDirectory() { return kLinkedModuleDirectory; }
+std::string ModuleDirectory(const void*) { return kLinkedModuleDirectory; }
+#else
 std::string DirectoryOf(const std::string& path) {
   std::string::size_type slash = path.find_last_of('/');
   if (slash == std::string::npos) return {};
@@ -68,6 +74,7 @@ std::string ModuleDirectory(const void* address) {
   std::string dir = DirectoryOf(info.dli_fname);
   return dir.empty() ? dir : Absolute(dir);
 }
+#endif
 
 std::string WindowsDirectory() {
   char dir[MAX_PATH * 4];
