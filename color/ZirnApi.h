@@ -26,17 +26,21 @@ inline void SetMatchColor(MatchColor* pColor, uint16_t c0, uint16_t c1, uint16_t
   std::memcpy(pColor, &qw, sizeof qw);
 }
 
-typedef int16_t(WINAPI* ZIRN_GetMonitorProfileProc)(char** ppszName);
-typedef int16_t(WINAPI* ZIRN_SetMonitorProfileProc)(const char* pszName);
-typedef int16_t(WINAPI* ZIRN_DisposeProfileProc)(const char* pszProfilePath);
-typedef int16_t(WINAPI* ZIRN_GetProfileNameProc)(const char* pszProfilePath, char* pszName);
+// The engine is a C library: its entry points never throw, so a loop that calls one per
+// pixel needs no unwinding path around the call (in builds where such a path costs a
+// call of its own).
+typedef int16_t(WINAPI* ZIRN_GetMonitorProfileProc)(char** ppszName) noexcept;
+typedef int16_t(WINAPI* ZIRN_SetMonitorProfileProc)(const char* pszName) noexcept;
+typedef int16_t(WINAPI* ZIRN_DisposeProfileProc)(const char* pszProfilePath) noexcept;
+typedef int16_t(WINAPI* ZIRN_GetProfileNameProc)(const char* pszProfilePath,
+                                                 char* pszName) noexcept;
 typedef int16_t(WINAPI* ZIRN_BeginMatchingSessionProc)(const char* pszSourceProfile,
-                                                       const char* pszMonitorProfile);
-typedef int16_t(WINAPI* ZIRN_EndMatchingProc)(void);
-typedef int16_t(WINAPI* ZIRN_MatchProc)(int32_t nCount, MatchColor* pColors);
+                                                       const char* pszMonitorProfile) noexcept;
+typedef int16_t(WINAPI* ZIRN_EndMatchingProc)(void) noexcept;
+typedef int16_t(WINAPI* ZIRN_MatchProc)(int32_t nCount, MatchColor* pColors) noexcept;
 typedef int32_t(WINAPI* EnumProfilesByClassificationProc)(int32_t nClass, int32_t* pCursor1,
                                                           int32_t* pCursor2, char* pszName,
-                                                          char* pszSecond, int32_t nSize);
+                                                          char* pszSecond, int32_t nSize) noexcept;
 
 constexpr int kProfileNameSize = 256;  // callers' buffer for ZIRN_GetProfileName
 

@@ -30,7 +30,7 @@ class SilentPerson : public platform::Person {
   int MessageBox(const std::string&, const std::string&, unsigned) override { return IDOK; }
 };
 
-int16_t WINAPI GetProfileName(const char*, char* pszName) {
+int16_t WINAPI GetProfileName(const char*, char* pszName) noexcept {
   std::strncpy(pszName, kProfileName, kProfileNameSize);
   return 1;
 }

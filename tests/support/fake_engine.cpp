@@ -11,13 +11,13 @@ namespace {
 
 FakeEngine* g_pFake = nullptr;
 
-int16_t WINAPI GetMonitorProfile(char** ppszName) {
+int16_t WINAPI GetMonitorProfile(char** ppszName) noexcept {
   g_pFake->calls.push_back("GetMonitorProfile");
   *ppszName = g_pFake->monitorName.data();
   return g_pFake->nMonitorResult;
 }
 
-int16_t WINAPI GetProfileName(const char* pszPath, char* pszName) {
+int16_t WINAPI GetProfileName(const char* pszPath, char* pszName) noexcept {
   g_pFake->calls.push_back(std::string("GetProfileName ") + pszPath);
   if (g_pFake->nProfileNameResult <= 0) {
     std::memset(pszName, 'Z', kProfileNameSize);  // no defined text
@@ -27,18 +27,18 @@ int16_t WINAPI GetProfileName(const char* pszPath, char* pszName) {
   return g_pFake->nProfileNameResult;
 }
 
-int16_t WINAPI BeginMatchingSession(const char* pszSource, const char* pszMonitor) {
+int16_t WINAPI BeginMatchingSession(const char* pszSource, const char* pszMonitor) noexcept {
   g_pFake->calls.push_back(std::string("Begin ") + pszSource + " " + pszMonitor);
   g_pFake->beginSources.push_back(pszSource);
   return g_pFake->nBeginResult;
 }
 
-int16_t WINAPI EndMatching() {
+int16_t WINAPI EndMatching() noexcept {
   g_pFake->calls.push_back("End");
   return 0;
 }
 
-int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) {
+int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) noexcept {
   g_pFake->matchCounts.push_back(nCount);
   for (int32_t i = 0; i < nCount; ++i) g_pFake->matchInputs.push_back(pColors[i]);
   if (g_pFake->matchCounts.size() == g_pFake->nFailMatchAt) return 1;
@@ -50,7 +50,7 @@ int16_t WINAPI Match(int32_t nCount, MatchColor* pColors) {
   return nCount == 1 ? g_pFake->nMatchResult : g_pFake->nMapMatchResult;
 }
 
-int16_t WINAPI Unused(const char*) { return 0; }
+int16_t WINAPI Unused(const char*) noexcept { return 0; }
 
 void ResetProfileState() {
   g_bEmbeddedProfile = 0;
