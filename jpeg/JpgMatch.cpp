@@ -32,6 +32,26 @@ ULONGLONG Product(ULONGLONG a, ULONGLONG b) {
   return __builtin_mul_overflow(a, b, &nProduct) ? ~ULONGLONG{0} : nProduct;
 }
 
+// One row of nWidth pixels from pIn to pOut through the engine, one record a call; FALSE
+// when the engine refuses a pixel. A function of its own, never inlined: it can never ask
+// the person, so the web build leaves it out of what may wait for a modal call (by name),
+// where MatchRows, which may show a message, is not.
+[[gnu::noinline]] BOOL MatchRow(ZIRN_MatchProc pfnMatch, const BYTE* pIn, BYTE* pOut,
+                                MatchColor* pRecords, ULONGLONG nWidth) {
+  MatchColor* pRecord = pRecords;
+  for (ULONGLONG j = 0; j < nWidth; ++j, ++pRecord) {
+    const BYTE* pPixel = pIn + 3 * j;
+    SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8),
+                  static_cast<uint16_t>(pPixel[1] << 8), static_cast<uint16_t>(pPixel[0] << 8), 0);
+    if (pfnMatch(1, pRecord) != 0) return FALSE;
+    BYTE* pPixelOut = pOut + 3 * j;
+    pPixelOut[0] = static_cast<BYTE>(pRecord->c[2] >> 8);
+    pPixelOut[1] = static_cast<BYTE>(pRecord->c[1] >> 8);
+    pPixelOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
+  }
+  return TRUE;
+}
+
 // The matched copy of hBits (nHeight rows of nStride bytes, 3 bytes a pixel), or NULL
 // after "Failed in Matching": a block cannot be had, hBits is short of the rows, or
 // the engine refuses a pixel.
@@ -57,21 +77,7 @@ HGLOBAL MatchRows(HGLOBAL hBits, int nWidth, int nHeight, ULONGLONG nStride) {
   ZIRN_MatchProc pfnMatch = g_pColorEngine->m_pfnMatch;
   for (ULONGLONG i = 0; bMatched && i < nRows; ++i) {
     std::memcpy(input.Bits(), pBits + i * nStride, static_cast<size_t>(nStride));
-    MatchColor* pRecord = pRecords;
-    for (ULONGLONG j = 0; j < nWidthPixels; ++j, ++pRecord) {
-      const BYTE* pPixel = input.Bits() + 3 * j;
-      SetMatchColor(pRecord, static_cast<uint16_t>(pPixel[2] << 8),
-                    static_cast<uint16_t>(pPixel[1] << 8), static_cast<uint16_t>(pPixel[0] << 8),
-                    0);
-      if (pfnMatch(1, pRecord) != 0) {
-        bMatched = FALSE;
-        break;
-      }
-      BYTE* pOut = outputRow.Bits() + 3 * j;
-      pOut[0] = static_cast<BYTE>(pRecord->c[2] >> 8);
-      pOut[1] = static_cast<BYTE>(pRecord->c[1] >> 8);
-      pOut[2] = static_cast<BYTE>(pRecord->c[0] >> 8);
-    }
+    bMatched = MatchRow(pfnMatch, input.Bits(), outputRow.Bits(), pRecords, nWidthPixels);
     if (bMatched)
       std::memcpy(output.Bits() + i * nStride, outputRow.Bits(),
                   static_cast<size_t>(3 * nWidthPixels));

@@ -51,7 +51,9 @@ constexpr std::size_t kMaxSpares = 4;
 #endif
 
 // AddressSanitizer sees overruns only in heap blocks, so under it every block stays there.
-#ifdef ZELVW_ASAN
+// WebAssembly has one linear memory and no pages to fault in: there mmap takes bytes from
+// the C heap and clears every one, so every block stays in the heap too.
+#if defined(ZELVW_ASAN) || defined(__EMSCRIPTEN__)
 constexpr std::size_t kMappedFrom = SIZE_MAX;
 #else
 constexpr std::size_t kMappedFrom = std::size_t{256} << 10;
