@@ -533,7 +533,10 @@
     canvas.dataset.zelvwType = type;
     // An <embed> inside the <object> goes with it, as a browser shows one of the two.
     for (const inner of element.querySelectorAll("object, embed")) served.add(inner);
-    element.replaceWith(canvas);
+    // The viewer's own element never enters the document, so the browser does not fetch
+    // the image itself: its canvas goes straight into the body.
+    if (element.isConnected) element.replaceWith(canvas);
+    else document.body.appendChild(canvas);
     const instance = { element, canvas, type, url, id: 0 };
     instances.set(canvas, instance);
     listen(instance);
@@ -596,7 +599,6 @@
     element.setAttribute("src", url);
     document.body.style.margin = "0";
     document.body.style.overflow = "hidden";
-    document.body.appendChild(element);
     serve(element, NP_FULL);
     window.addEventListener("resize", () => {
       for (const instance of instances.values()) {
