@@ -2,6 +2,7 @@
 #include "host/BrowserFunctions.h"
 
 #include "host/Json.h"
+#include "host/RefusingBrowserTable.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,55 +13,20 @@ namespace {
 
 BrowserFunctions* g_active = nullptr;
 
-// The table's version: major 0, minor 9.
-constexpr uint16_t kTableVersion = (0 << 8) | 9;
 // A status line longer than this is cut: the plug-in's text is not trusted to end.
 constexpr std::size_t kMaxStatus = 4096;
 
-NPError GetURL(NPP, const char*, const char*) { return NPERR_GENERIC_ERROR; }
-NPError PostURL(NPP, const char*, const char*, uint32_t, const char*, NPBool) {
-  return NPERR_GENERIC_ERROR;
-}
-NPError RequestRead(NPStream*, NPByteRange*) { return NPERR_GENERIC_ERROR; }
-NPError NewStream(NPP, NPMIMEType, const char*, NPStream**) { return NPERR_GENERIC_ERROR; }
-int32_t Write(NPP, NPStream*, int32_t, void*) { return -1; }
-NPError DestroyStream(NPP, NPStream*, NPReason) { return NPERR_GENERIC_ERROR; }
 const char* UserAgent(NPP) { return BrowserFunctions::kUserAgent; }
-uint32_t MemFlush(uint32_t) { return 0; }
-void ReloadPlugins(NPBool) {}
-void* GetJavaEnv() { return nullptr; }
-void* GetJavaPeer(NPP) { return nullptr; }
-NPError GetURLNotify(NPP, const char*, const char*, void*) { return NPERR_GENERIC_ERROR; }
-NPError PostURLNotify(NPP, const char*, const char*, uint32_t, const char*, NPBool, void*) {
-  return NPERR_GENERIC_ERROR;
-}
-NPError GetValue(NPP, int, void*) { return NPERR_GENERIC_ERROR; }
-NPError SetValue(NPP, int, void*) { return NPERR_GENERIC_ERROR; }
 
 }  // namespace
 
 BrowserFunctions::BrowserFunctions(MessageLog& log, Instances instances, unsigned long failNthAlloc)
     : m_log(log), m_instances(std::move(instances)), m_allocsUntilFailure(failNthAlloc) {
-  m_table.size = sizeof(NPNetscapeFuncs);
-  m_table.version = kTableVersion;
-  m_table.geturl = GetURL;
-  m_table.posturl = PostURL;
-  m_table.requestread = RequestRead;
-  m_table.newstream = NewStream;
-  m_table.write = Write;
-  m_table.destroystream = DestroyStream;
+  m_table = RefusingBrowserTable();
   m_table.status = Status;
   m_table.uagent = UserAgent;
   m_table.memalloc = MemAlloc;
   m_table.memfree = MemFree;
-  m_table.memflush = MemFlush;
-  m_table.reloadplugins = ReloadPlugins;
-  m_table.getJavaEnv = GetJavaEnv;
-  m_table.getJavaPeer = GetJavaPeer;
-  m_table.geturlnotify = GetURLNotify;
-  m_table.posturlnotify = PostURLNotify;
-  m_table.getvalue = GetValue;
-  m_table.setvalue = SetValue;
   m_table.invalidaterect = InvalidateRect;
   m_table.invalidateregion = InvalidateRegion;
   m_table.forceredraw = ForceRedraw;

@@ -1,9 +1,9 @@
 #include "web/host/WebPerson.h"
 
+#include "web/host/JsonText.h"
+
 #include <emscripten.h>
 #include <sys/stat.h>
-
-#include <cstdio>
 
 namespace webhost {
 namespace {
@@ -34,24 +34,6 @@ EM_ASYNC_JS(int, AskPrinter, (int copies, int* chosenCopies, int* chosenDpi), {
   return 1;
 });
 // clang-format on
-
-// Text as a JSON string, each byte above 0x7F its Latin-1 character.
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c > 0x7E) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 // A file name as the browser saves it: no directory in it.
 std::string SafeName(const std::string& name) {
